@@ -58,9 +58,8 @@ void pause(ClockState& state, Side running)
 
 qint16 warnThreshold(qint16 leftSeconds, qint16 rightSeconds)
 {
-    return (leftSeconds < longGameSeconds || rightSeconds < longGameSeconds)
-               ? lowTimeThresholdShort
-               : lowTimeThresholdLong;
+    return (leftSeconds < longGameSeconds || rightSeconds < longGameSeconds) ? lowTimeThresholdShort
+                                                                             : lowTimeThresholdLong;
 }
 
 void startGame(ClockState& state, qint16 leftSeconds, qint16 rightSeconds, qint16 bannerPeriod)

@@ -10,7 +10,11 @@ namespace clockcore {
 inline constexpr qint16 False = 0;
 inline constexpr qint16 True = -1;
 
-enum class Side { Left, Right };
+enum class Side
+{
+    Left,
+    Right
+};
 
 constexpr Side opponent(Side side)
 {

@@ -2,12 +2,17 @@
 
 // Helpers shared by the window tests.
 
+#include <alertsound.h>
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
+#include <functional>
+#include <memory>
 #include <vector>
 
 namespace testsupport {
@@ -36,6 +41,8 @@ public:
 
     const std::vector<SeenMessage>& seen() const { return m_seen; }
     void clear() { m_seen.clear(); }
+    // Runs while a box is open, before it is answered (inside the box's own event loop).
+    void whileOpen(std::function<void(QMessageBox*)> action) { m_whileOpen = std::move(action); }
 
 private:
     void closeVisibleBoxes()
@@ -48,6 +55,9 @@ private:
             m_answered.append(box);
             m_seen.push_back({box->windowTitle(), box->text(), box->icon(),
                               static_cast<int>(box->buttons().size())});
+            if (m_whileOpen) {
+                m_whileOpen(box);
+            }
             QAbstractButton* button = box->buttons().value(0);
             if (button != nullptr) {
                 button->click();
@@ -59,8 +69,20 @@ private:
     }
 
     QTimer m_timer;
+    std::function<void(QMessageBox*)> m_whileOpen;
     QList<QPointer<QMessageBox>> m_answered;
     std::vector<SeenMessage> m_seen;
+};
+
+// Counts the low-time warnings instead of sounding them.
+class CountingAlertSound : public AlertSound
+{
+public:
+    explicit CountingAlertSound(int* count) : m_count(count) {}
+    void play() override { ++*m_count; }
+
+private:
+    int* m_count;
 };
 
 } // namespace testsupport

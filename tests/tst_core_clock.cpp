@@ -55,8 +55,10 @@ private slots:
         QTest::addColumn<bool>("timeOut");
         for (const Side side : {Side::Left, Side::Right}) {
             const char* name = side == Side::Left ? "left" : "right";
-            QTest::addRow("%s 300 s first tick", name) << side << 300 << 60 << 299 << false << false;
-            QTest::addRow("%s 60 leaves 59: warns", name) << side << 60 << 60 << 59 << true << false;
+            QTest::addRow("%s 300 s first tick", name)
+                << side << 300 << 60 << 299 << false << false;
+            QTest::addRow("%s 60 leaves 59: warns", name)
+                << side << 60 << 60 << 59 << true << false;
             QTest::addRow("%s 61 leaves 60: no warning", name)
                 << side << 61 << 60 << 60 << false << false;
             QTest::addRow("%s 180 threshold leaves 179", name)

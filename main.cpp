@@ -1,0 +1,32 @@
+#include <appinfo.h>
+#include <form1.h>
+
+#include <QApplication>
+#include <QGuiApplication>
+
+#include <cstdio>
+
+int main(int argc, char* argv[])
+{
+    // Without a display the toolkit would abort with a long message; one clear line is enough.
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        std::fputs("ostrevane: no display found (DISPLAY is not set); start it on a desktop.\n",
+                   stderr);
+        return 1;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QString::fromLatin1(appinfo::title));
+    QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
+                                            .arg(appinfo::versionMajor)
+                                            .arg(appinfo::versionMinor)
+                                            .arg(appinfo::versionRevision));
+    // The program ends when the main window closes, and only then: it is hidden while the
+    // settings dialog is up, and closing another window must not end the game behind it.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    Form1 form;
+    form.show();
+    return QApplication::exec();
+}

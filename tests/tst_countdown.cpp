@@ -1,0 +1,242 @@
+// The count-down as the window shows it: digits, warning colours and beeps, the time-out.
+
+#include "testsupport.h"
+
+#include <form1.h>
+
+#include <QLabel>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+using clockcore::Side;
+Q_DECLARE_METATYPE(clockcore::Side)
+
+namespace {
+
+struct SideNames
+{
+    QString hours, minutes, seconds, colon1, colon2, mark, timer, otherTimer;
+};
+
+SideNames namesOf(Side side)
+{
+    if (side == Side::Left) {
+        return {"lblHoursLeft", "lblMinLeft", "lblSecLeft", "lblDot1",
+                "lblDot2",      "Label3",     "Timer1",     "Timer2"};
+    }
+    return {"lblHoursRight", "lblMinRight", "lblSecRight", "lblDot3",
+            "lblDot4",       "Label4",      "Timer2",      "Timer1"};
+}
+
+QColor textColour(const QLabel* label)
+{
+    return label->palette().color(QPalette::WindowText);
+}
+
+QColor backgroundColour(const QLabel* label)
+{
+    return label->autoFillBackground() ? label->palette().color(QPalette::Window) : QColor();
+}
+
+} // namespace
+
+class CountdownTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<Form1> form;
+    std::unique_ptr<testsupport::MessageBoxCloser> boxes;
+    int beeps = 0;
+
+    QLabel* label(const QString& name) { return form->findChild<QLabel*>(name); }
+    QTimer* timer(const QString& name) { return form->findChild<QTimer*>(name); }
+
+    void tick(Side side) { side == Side::Left ? form->Timer1_Timer() : form->Timer2_Timer(); }
+    QString shown(Side side)
+    {
+        const SideNames n = namesOf(side);
+        return label(n.hours)->text() + ":" + label(n.minutes)->text() + ":" +
+               label(n.seconds)->text();
+    }
+    // Starts `side`'s clock the way play does, by the other player's push.
+    void startClock(Side side)
+    {
+        side == Side::Left ? form->Command1_Click() : form->Command2_Click();
+    }
+
+private slots:
+    void init()
+    {
+        beeps = 0;
+        boxes = std::make_unique<testsupport::MessageBoxCloser>();
+        form = std::make_unique<Form1>();
+        form->setAlertSound(std::make_unique<testsupport::CountingAlertSound>(&beeps));
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    }
+    void cleanup()
+    {
+        form.reset();
+        boxes.reset();
+    }
+
+    void startsInTheReadyState()
+    {
+        QCOMPARE(shown(Side::Left), QStringLiteral("0:5:00"));
+        QCOMPARE(shown(Side::Right), QStringLiteral("0:5:00"));
+        QVERIFY(!timer("Timer1")->isActive());
+        QVERIFY(!timer("Timer2")->isActive());
+    }
+
+    // Digits after one tick: plain numbers, no leading zeros, all three rewritten.
+    void oneTickShows_data()
+    {
+        QTest::addColumn<Side>("side");
+        QTest::addColumn<int>("before");
+        QTest::addColumn<QString>("after");
+        for (const Side side : {Side::Left, Side::Right}) {
+            const char* name = side == Side::Left ? "left" : "right";
+            QTest::addRow("%s 5 minutes", name) << side << 300 << "0:4:59";
+            QTest::addRow("%s exactly one hour", name) << side << 3600 << "0:59:59";
+            QTest::addRow("%s one hour one second", name) << side << 3601 << "1:0:0";
+            QTest::addRow("%s 4 min 10 s", name) << side << 250 << "0:4:9";
+        }
+    }
+    void oneTickShows()
+    {
+        QFETCH(Side, side);
+        QFETCH(int, before);
+        QFETCH(QString, after);
+        form->clockState().seconds(side) = static_cast<qint16>(before);
+        form->clockState().warnSeconds = 60;
+        const QString otherBefore = shown(clockcore::opponent(side));
+        tick(side);
+        QCOMPARE(shown(side), after);
+        QCOMPARE(shown(clockcore::opponent(side)), otherBefore);
+        QCOMPARE(form->clockState().bannerTicks, 1);
+    }
+
+    // The warning: one beep per tick below the threshold, red on yellow minutes and seconds, a
+    // red second colon; the hours and the first colon keep their colours.
+    void warning_data()
+    {
+        QTest::addColumn<Side>("side");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("ticks");
+        QTest::addColumn<int>("expectedBeeps");
+        for (const Side side : {Side::Left, Side::Right}) {
+            const char* name = side == Side::Left ? "left" : "right";
+            QTest::addRow("%s 5 min: quiet until 60", name) << side << 300 << 240 << 0;
+            QTest::addRow("%s 5 min: warns from 59", name) << side << 300 << 241 << 1;
+            QTest::addRow("%s 60 s warns at once", name) << side << 60 << 1 << 1;
+            QTest::addRow("%s 10 s: every tick", name) << side << 10 << 5 << 5;
+        }
+    }
+    void warning()
+    {
+        QFETCH(Side, side);
+        QFETCH(int, start);
+        QFETCH(int, ticks);
+        QFETCH(int, expectedBeeps);
+        const SideNames n = namesOf(side);
+        const QColor hoursColour = textColour(label(n.hours));
+        const QColor colon1Colour = textColour(label(n.colon1));
+        const QColor normalText = textColour(label(n.minutes));
+
+        form->clockState().seconds(side) = static_cast<qint16>(start);
+        for (int i = 0; i < ticks; ++i) {
+            tick(side);
+        }
+        QCOMPARE(beeps, expectedBeeps);
+        const bool warned = expectedBeeps > 0;
+        const QColor red(255, 0, 0);
+        const QColor yellow(255, 255, 0);
+        QCOMPARE(textColour(label(n.minutes)), warned ? red : normalText);
+        QCOMPARE(textColour(label(n.seconds)), warned ? red : normalText);
+        QCOMPARE(backgroundColour(label(n.minutes)), warned ? yellow : QColor(224, 224, 224));
+        QCOMPARE(backgroundColour(label(n.seconds)), warned ? yellow : QColor(224, 224, 224));
+        QCOMPARE(textColour(label(n.colon2)) == red, warned);
+        QCOMPARE(textColour(label(n.hours)), hoursColour);
+        QCOMPARE(textColour(label(n.colon1)), colon1Colour);
+        QVERIFY(!label(n.colon2)->autoFillBackground());
+    }
+
+    // Reaching zero: beep, colours, "Over" on black, one message, then both timers stop. A tick
+    // of a side already at zero repeats all of it.
+    void timeOut_data()
+    {
+        QTest::addColumn<Side>("side");
+        QTest::addColumn<int>("start");
+        QTest::newRow("left reaches zero") << Side::Left << 1;
+        QTest::newRow("right reaches zero") << Side::Right << 1;
+        QTest::newRow("left already at zero") << Side::Left << 0;
+        QTest::newRow("right already at zero") << Side::Right << 0;
+    }
+    void timeOut()
+    {
+        QFETCH(Side, side);
+        QFETCH(int, start);
+        const SideNames n = namesOf(side);
+        const SideNames other = namesOf(clockcore::opponent(side));
+        startClock(side);
+        form->clockState().seconds(side) = static_cast<qint16>(start);
+        bool timerRanDuringBox = false;
+        boxes->whileOpen([&](QMessageBox*) { timerRanDuringBox = timer(n.timer)->isActive(); });
+
+        tick(side);
+
+        QCOMPARE(boxes->seen().size(), std::size_t{1});
+        const testsupport::SeenMessage& message = boxes->seen().front();
+        QCOMPARE(message.text, QStringLiteral("The Game Is Over"));
+        QCOMPARE(message.title, QStringLiteral("Ostrevane"));
+        QCOMPARE(message.icon, QMessageBox::Information);
+        QCOMPARE(message.buttonCount, 1);
+        QVERIFY2(timerRanDuringBox, "the timers stop only once the message is answered");
+        QVERIFY(!timer("Timer1")->isActive());
+        QVERIFY(!timer("Timer2")->isActive());
+        QCOMPARE(beeps, 1);
+        QCOMPARE(shown(side), QStringLiteral("0:0:0"));
+        QCOMPARE(label(n.mark)->text(), QStringLiteral("Over"));
+        QCOMPARE(backgroundColour(label(n.mark)), QColor(0, 0, 0));
+        QCOMPARE(textColour(label(n.mark)), QColor(0, 255, 0));
+        QCOMPARE(label(other.mark)->text(), QString());
+        QVERIFY(!label(other.mark)->autoFillBackground());
+        QCOMPARE(shown(clockcore::opponent(side)), QStringLiteral("0:5:00"));
+        QCOMPARE(textColour(label(other.minutes)) == QColor(255, 0, 0), false);
+    }
+
+    // Ticks that arrive while "The Game Is Over" is open (the box runs its own event loop) do
+    // not raise a second message nor count anything.
+    void oneMessagePerTimeOut()
+    {
+        startClock(Side::Left);
+        form->clockState().leftSeconds = 1;
+        boxes->whileOpen([&](QMessageBox*) {
+            form->Timer1_Timer();
+            form->Timer1_Timer();
+        });
+        form->Timer1_Timer();
+        QCOMPARE(boxes->seen().size(), std::size_t{1});
+        QCOMPARE(form->clockState().bannerTicks, 1);
+        QCOMPARE(beeps, 1);
+    }
+
+    // The same with real timer events inside the box's event loop: the box stays open for
+    // more than a second while the timer of the side that ran out is still enabled.
+    void realTicksDuringTheMessage()
+    {
+        startClock(Side::Right);
+        form->clockState().rightSeconds = 1;
+        boxes->whileOpen([&](QMessageBox*) { QTest::qWait(1300); });
+        form->Timer2_Timer();
+        QCOMPARE(boxes->seen().size(), std::size_t{1});
+        QCOMPARE(form->clockState().bannerTicks, 1);
+        QVERIFY(!timer("Timer2")->isActive());
+    }
+};
+
+QTEST_MAIN(CountdownTest)
+#include "tst_countdown.moc"

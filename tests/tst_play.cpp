@@ -1,0 +1,246 @@
+// Playing a game through real input: pushes by mouse, Space and the Game menu's shortcuts,
+// ticks, pause and resume, the banner strip. Each scenario is a table of steps with what the
+// players see after each.
+
+#include "testsupport.h"
+
+#include <form1.h>
+
+#include <QAction>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+namespace {
+// One step: an action, then the state expected after it, written as describe() writes it:
+// "moves L/R labels L/R buttons <shown push buttons> focus <Set|1|2|other> menu <L|-><R|->
+//  run <L|R|-> pic <1..3> banner <bannerTicks>"
+struct Step
+{
+    QString action;
+    QString expected;
+};
+} // namespace
+
+Q_DECLARE_METATYPE(QList<Step>)
+
+class PlayTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<Form1> form;
+    std::unique_ptr<testsupport::MessageBoxCloser> boxes;
+    int beeps = 0;
+
+    template <typename T> T* find(const char* name)
+    {
+        return form->findChild<T*>(QString::fromLatin1(name));
+    }
+
+    QString describe()
+    {
+        const clockcore::ClockState& s = form->clockState();
+        auto* command1 = find<QPushButton>("Command1");
+        auto* command2 = find<QPushButton>("Command2");
+        QString buttons;
+        buttons += command1->isVisibleTo(form.get()) ? "1" : "";
+        buttons += command2->isVisibleTo(form.get()) ? "2" : "";
+        // The window's own focus widget: the one that gets the keys whenever the window is
+        // active (a message box may just have taken the activation away).
+        const QWidget* focus = form->focusWidget();
+        const QString focusName = focus == command1                       ? "1"
+                                  : focus == command2                     ? "2"
+                                  : focus == find<QPushButton>("CommSet") ? "Set"
+                                                                          : "other";
+        QString menu;
+        menu += find<QAction>("mnuGameLeft")->isEnabled() ? "L" : "-";
+        menu += find<QAction>("mnuGameRight")->isEnabled() ? "R" : "-";
+        const bool left = find<QTimer>("Timer1")->isActive();
+        const bool right = find<QTimer>("Timer2")->isActive();
+        const QString run = left && right ? "both" : left ? "L" : right ? "R" : "-";
+        QString picture;
+        for (const char* name : {"Picture1", "Picture2", "Picture3"}) {
+            if (find<QLabel>(name)->isVisibleTo(form.get())) {
+                picture += QString::fromLatin1(name).back();
+            }
+        }
+        return QStringLiteral("moves %1/%2 labels %3/%4 buttons %5 focus %6 menu %7 run %8 "
+                              "pic %9 banner %10")
+            .arg(s.leftMoves)
+            .arg(s.rightMoves)
+            .arg(find<QLabel>("MovesLeft")->text(), find<QLabel>("MovesRight")->text(), buttons,
+                 focusName, menu, run, picture)
+            .arg(s.bannerTicks);
+    }
+
+    void perform(const QString& action)
+    {
+        const QStringList words = action.split(' ');
+        const QString& verb = words.front();
+        // Keys go to the active window; a message box that was just answered may have left
+        // none active on the offscreen platform.
+        if (!form->isActiveWindow()) {
+            QApplication::setActiveWindow(form.get());
+            QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        }
+        if (verb == "click1" || verb == "click2") {
+            auto* button = find<QPushButton>(verb == "click1" ? "Command1" : "Command2");
+            QTest::mouseClick(button, Qt::LeftButton);
+        } else if (verb == "space") {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        } else if (verb == "ctrl") {
+            const Qt::Key key = static_cast<Qt::Key>(words.at(1).at(0).unicode());
+            QTest::keyClick(QApplication::focusWidget(), key, Qt::ControlModifier);
+        } else if (verb == "pause") {
+            QTest::mouseClick(find<QPushButton>("CommPause"), Qt::LeftButton);
+        } else if (verb == "alt") {
+            // An access key clicks its button with a short animation, after the key.
+            auto* button = find<QPushButton>(words.at(1) == "P" ? "CommPause" : "CommReset");
+            QTest::keyClick(QApplication::focusWidget(), words.at(1).at(0).toLower().unicode(),
+                            Qt::AltModifier);
+            QTRY_VERIFY(!button->isDown());
+        } else if (verb == "tick") {
+            for (int i = 0; i < words.at(2).toInt(); ++i) {
+                words.at(1) == "L" ? form->Timer1_Timer() : form->Timer2_Timer();
+            }
+        } else if (verb == "seconds") {
+            form->clockState().seconds(words.at(1) == "L" ? clockcore::Side::Left
+                                                          : clockcore::Side::Right) =
+                static_cast<qint16>(words.at(2).toInt());
+        } else {
+            QFAIL(qPrintable("unknown step " + action));
+        }
+    }
+
+    static void addScenario(const char* name, QList<Step> steps) { QTest::newRow(name) << steps; }
+
+private slots:
+    void init()
+    {
+        beeps = 0;
+        boxes = std::make_unique<testsupport::MessageBoxCloser>();
+        form = std::make_unique<Form1>();
+        form->setAlertSound(std::make_unique<testsupport::CountingAlertSound>(&beeps));
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    }
+    void cleanup()
+    {
+        form.reset();
+        boxes.reset();
+    }
+
+    void game_data()
+    {
+        QTest::addColumn<QList<Step>>("steps");
+        const QString ready =
+            "moves 0/0 labels 0/0 buttons 12 focus Set menu LR run - pic 1 banner 0";
+        addScenario(
+            "first push counts nothing, then Space alternates",
+            {{"", ready},
+             {"click1", "moves 0/0 labels 0/0 buttons 2 focus 2 menu -R run L pic 1 banner 0"},
+             {"tick L 3", "moves 0/0 labels 0/0 buttons 2 focus 2 menu -R run L pic 1 banner 3"},
+             {"space", "moves 1/0 labels 1/0 buttons 1 focus 1 menu L- run R pic 1 banner 3"},
+             {"tick R 2", "moves 1/0 labels 1/0 buttons 1 focus 1 menu L- run R pic 1 banner 5"},
+             {"space", "moves 1/1 labels 1/1 buttons 2 focus 2 menu -R run L pic 1 banner 5"},
+             {"click2", "moves 2/1 labels 2/1 buttons 1 focus 1 menu L- run R pic 1 banner 5"}});
+        addScenario(
+            "first push on the left player's button starts the right clock",
+            {{"click2", "moves 0/0 labels 0/0 buttons 1 focus 1 menu L- run R pic 1 banner 0"},
+             {"space", "moves 0/1 labels 0/1 buttons 2 focus 2 menu -R run L pic 1 banner 0"}});
+        addScenario(
+            "pause right after the first push",
+            {{"click1", "moves 0/0 labels 0/0 buttons 2 focus 2 menu -R run L pic 1 banner 0"},
+             {"pause", "moves 0/-1 labels 0/0 buttons 1 focus 1 menu L- run - pic 1 banner 0"},
+             {"space", "moves 0/0 labels 0/0 buttons 2 focus 2 menu -R run L pic 1 banner 0"}});
+        addScenario(
+            "pause and resume with counts 3, resumed from the menu",
+            {{"click1", "moves 0/0 labels 0/0 buttons 2 focus 2 menu -R run L pic 1 banner 0"},
+             {"space", "moves 1/0 labels 1/0 buttons 1 focus 1 menu L- run R pic 1 banner 0"},
+             {"space", "moves 1/1 labels 1/1 buttons 2 focus 2 menu -R run L pic 1 banner 0"},
+             {"space", "moves 2/1 labels 2/1 buttons 1 focus 1 menu L- run R pic 1 banner 0"},
+             {"space", "moves 2/2 labels 2/2 buttons 2 focus 2 menu -R run L pic 1 banner 0"},
+             {"space", "moves 3/2 labels 3/2 buttons 1 focus 1 menu L- run R pic 1 banner 0"},
+             {"space", "moves 3/3 labels 3/3 buttons 2 focus 2 menu -R run L pic 1 banner 0"},
+             {"pause", "moves 3/2 labels 3/3 buttons 1 focus 1 menu L- run - pic 1 banner 0"},
+             {"ctrl L", "moves 3/3 labels 3/3 buttons 2 focus 2 menu -R run L pic 1 banner 0"},
+             {"ctrl P", "moves 3/2 labels 3/3 buttons 1 focus 1 menu L- run - pic 1 banner 0"},
+             {"click1", "moves 3/3 labels 3/3 buttons 2 focus 2 menu -R run L pic 1 banner 0"}});
+        addScenario(
+            "pause while the right clock runs",
+            {{"click2", "moves 0/0 labels 0/0 buttons 1 focus 1 menu L- run R pic 1 banner 0"},
+             {"space", "moves 0/1 labels 0/1 buttons 2 focus 2 menu -R run L pic 1 banner 0"},
+             {"space", "moves 1/1 labels 1/1 buttons 1 focus 1 menu L- run R pic 1 banner 0"},
+             {"pause", "moves 0/1 labels 1/1 buttons 2 focus 2 menu -R run - pic 1 banner 0"},
+             {"space", "moves 1/1 labels 1/1 buttons 1 focus 1 menu L- run R pic 1 banner 0"}});
+        addScenario(
+            "banner strip: equal to the period stays, one more advances, three wrap",
+            {{"click1", "moves 0/0 labels 0/0 buttons 2 focus 2 menu -R run L pic 1 banner 0"},
+             {"tick L 10", "moves 0/0 labels 0/0 buttons 2 focus 2 menu -R run L pic 1 banner 10"},
+             {"space", "moves 1/0 labels 1/0 buttons 1 focus 1 menu L- run R pic 1 banner 10"},
+             {"tick R 1", "moves 1/0 labels 1/0 buttons 1 focus 1 menu L- run R pic 1 banner 11"},
+             {"space", "moves 1/1 labels 1/1 buttons 2 focus 2 menu -R run L pic 2 banner 0"},
+             {"tick L 11", "moves 1/1 labels 1/1 buttons 2 focus 2 menu -R run L pic 2 banner 11"},
+             {"space", "moves 2/1 labels 2/1 buttons 1 focus 1 menu L- run R pic 3 banner 0"},
+             {"tick R 11", "moves 2/1 labels 2/1 buttons 1 focus 1 menu L- run R pic 3 banner 11"},
+             {"space", "moves 2/2 labels 2/2 buttons 2 focus 2 menu -R run L pic 1 banner 0"}});
+        addScenario(
+            "banner: time paused counts nothing",
+            {{"click1", "moves 0/0 labels 0/0 buttons 2 focus 2 menu -R run L pic 1 banner 0"},
+             {"tick L 6", "moves 0/0 labels 0/0 buttons 2 focus 2 menu -R run L pic 1 banner 6"},
+             {"pause", "moves 0/-1 labels 0/0 buttons 1 focus 1 menu L- run - pic 1 banner 6"},
+             {"space", "moves 0/0 labels 0/0 buttons 2 focus 2 menu -R run L pic 1 banner 6"},
+             {"tick L 5", "moves 0/0 labels 0/0 buttons 2 focus 2 menu -R run L pic 1 banner 11"},
+             {"space", "moves 1/0 labels 1/0 buttons 1 focus 1 menu L- run R pic 2 banner 0"}});
+        addScenario(
+            "after the left clock runs out its button still counts and starts the right clock",
+            {{"click1", "moves 0/0 labels 0/0 buttons 2 focus 2 menu -R run L pic 1 banner 0"},
+             {"seconds L 2", "moves 0/0 labels 0/0 buttons 2 focus 2 menu -R run L pic 1 banner 0"},
+             {"tick L 2", "moves 0/0 labels 0/0 buttons 2 focus 2 menu -R run - pic 1 banner 2"},
+             {"click2", "moves 1/0 labels 1/0 buttons 1 focus 1 menu L- run R pic 1 banner 2"},
+             {"tick R 3", "moves 1/0 labels 1/0 buttons 1 focus 1 menu L- run R pic 1 banner 5"}});
+        addScenario(
+            "Ctrl+L starts the left clock once; disabled, its shortcut does nothing",
+            {{"ctrl L", "moves 0/0 labels 0/0 buttons 2 focus 2 menu -R run L pic 1 banner 0"},
+             {"ctrl L", "moves 0/0 labels 0/0 buttons 2 focus 2 menu -R run L pic 1 banner 0"},
+             {"ctrl I", "moves 1/0 labels 1/0 buttons 1 focus 1 menu L- run R pic 1 banner 0"},
+             {"ctrl I", "moves 1/0 labels 1/0 buttons 1 focus 1 menu L- run R pic 1 banner 0"},
+             {"ctrl L", "moves 1/1 labels 1/1 buttons 2 focus 2 menu -R run L pic 1 banner 0"}});
+        addScenario(
+            "pause with no clock running does nothing",
+            {{"pause", "moves 0/0 labels 0/0 buttons 12 focus other menu LR run - pic 1 banner 0"},
+             {"click1", "moves 0/0 labels 0/0 buttons 2 focus 2 menu -R run L pic 1 banner 0"},
+             {"pause", "moves 0/-1 labels 0/0 buttons 1 focus 1 menu L- run - pic 1 banner 0"},
+             {"ctrl P", "moves 0/-1 labels 0/0 buttons 1 focus 1 menu L- run - pic 1 banner 0"},
+             {"space", "moves 0/0 labels 0/0 buttons 2 focus 2 menu -R run L pic 1 banner 0"},
+             {"seconds L 1", "moves 0/0 labels 0/0 buttons 2 focus 2 menu -R run L pic 1 banner 0"},
+             {"tick L 1", "moves 0/0 labels 0/0 buttons 2 focus 2 menu -R run - pic 1 banner 1"},
+             {"ctrl P", "moves 0/0 labels 0/0 buttons 2 focus 2 menu -R run - pic 1 banner 1"}});
+        addScenario(
+            "Alt+P pauses and Alt+R resets",
+            {{"click2", "moves 0/0 labels 0/0 buttons 1 focus 1 menu L- run R pic 1 banner 0"},
+             {"alt P", "moves -1/0 labels 0/0 buttons 2 focus 2 menu -R run - pic 1 banner 0"},
+             {"alt R", "moves 0/0 labels 0/0 buttons 12 focus 2 menu LR run - pic 1 banner 0"}});
+    }
+    void game()
+    {
+        QFETCH(QList<Step>, steps);
+        int index = 0;
+        for (const Step& step : steps) {
+            if (!step.action.isEmpty()) {
+                perform(step.action);
+            }
+            QCOMPARE(describe() + QStringLiteral(" after step %1").arg(index),
+                     step.expected + QStringLiteral(" after step %1").arg(index));
+            ++index;
+        }
+    }
+};
+
+QTEST_MAIN(PlayTest)
+#include "tst_play.moc"
