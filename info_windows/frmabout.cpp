@@ -1,0 +1,163 @@
+#include "frmabout.h"
+
+#include <appinfo.h>
+#include <artwork.h>
+#include <twips.h>
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFont>
+#include <QFrame>
+#include <QLabel>
+#include <QPalette>
+#include <QPixmap>
+#include <QPushButton>
+
+namespace {
+
+constexpr QSize clientSize = twips::size(5820, 3645);
+// The client area, not the frame, opens at this screen position.
+constexpr QPoint clientTopLeft{twips::px(2340), twips::px(1935)};
+
+constexpr QColor ruleGrey{128, 128, 128};
+// The credits are white; on the light default dialog colour they would vanish, so they get a
+// dark panel of their own.
+constexpr QColor descriptionBackground{0, 0, 128};
+constexpr QColor descriptionText{255, 255, 255};
+
+constexpr int ruleLeft = twips::px(105);
+// The rule ends at 5654 twips, the design's one value that is not a whole number of pixels
+// (376.9): rounded to 377, so the last grey pixel is column 376.
+constexpr int ruleRightEdge = 377;
+constexpr int ruleTop = twips::px(2460);
+constexpr int ruleThickness = 1;
+
+QString titleBlock()
+{
+    return QString::fromLatin1(appinfo::product) +
+           QStringLiteral("\nA chess clock by the Ostrevane team");
+}
+
+QString descriptionCredits()
+{
+    return QStringLiteral(
+        "Two players, one computer and a clock for each of them, pushed after every move just "
+        "like a mechanical game clock. Designed, written and tested by the Ostrevane team.");
+}
+
+QFont timesFont(double points, bool italic)
+{
+    QFont font(QStringLiteral("Times New Roman"));
+    font.setPointSizeF(points);
+    font.setBold(true);
+    font.setItalic(italic);
+    return font;
+}
+
+} // namespace
+
+frmAbout::frmAbout(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmAbout"));
+    // A fixed dialog frame with a close box only, kept out of the taskbar.
+    setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::CustomizeWindowHint);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFixedSize(clientSize);
+    // setGeometry places the client area (and marks the window as placed, so the dialog does
+    // not centre itself when shown).
+    setGeometry(QRect(clientTopLeft, clientSize));
+
+    createControls();
+    Form_Load();
+}
+
+void frmAbout::createControls()
+{
+    auto* picIcon = new QLabel(this);
+    picIcon->setObjectName(QStringLiteral("picIcon"));
+    picIcon->setGeometry(twips::rect(120, 120, 540, 540));
+    picIcon->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    picIcon->setPixmap(QPixmap(QString::fromLatin1(artwork::iconPath)));
+
+    constexpr double titlePoints = 12.0;
+    auto* Label1 = new QLabel(titleBlock(), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setTextFormat(Qt::PlainText);
+    Label1->setGeometry(twips::rect(840, 120, 3015, 855));
+    Label1->setFont(timesFont(titlePoints, false));
+    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Label1->setWordWrap(true);
+
+    constexpr double versionPoints = 8.25;
+    QFont versionFont(QStringLiteral("Courier New"));
+    versionFont.setPointSizeF(versionPoints);
+    lblVersion = new QLabel(this);
+    lblVersion->setObjectName(QStringLiteral("lblVersion"));
+    lblVersion->setTextFormat(Qt::PlainText);
+    lblVersion->setGeometry(twips::rect(4200, 120, 1365, 585));
+    lblVersion->setFont(versionFont);
+    lblVersion->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblVersion->setWordWrap(true);
+    lblVersion->setFrameStyle(QFrame::Box | QFrame::Plain);
+    lblVersion->setLineWidth(1);
+    QPalette versionColours = lblVersion->palette();
+    versionColours.setColor(QPalette::WindowText,
+                            QApplication::palette().color(QPalette::WindowText));
+    lblVersion->setPalette(versionColours);
+    lblVersion->setAutoFillBackground(false);
+
+    constexpr double descriptionPoints = 9.75;
+    auto* lblDescription = new QLabel(descriptionCredits(), this);
+    lblDescription->setObjectName(QStringLiteral("lblDescription"));
+    lblDescription->setTextFormat(Qt::PlainText);
+    lblDescription->setGeometry(twips::rect(840, 1080, 4725, 1245));
+    lblDescription->setFont(timesFont(descriptionPoints, true));
+    lblDescription->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblDescription->setWordWrap(true);
+    QPalette descriptionColours = lblDescription->palette();
+    descriptionColours.setColor(QPalette::Window, descriptionBackground);
+    descriptionColours.setColor(QPalette::WindowText, descriptionText);
+    lblDescription->setPalette(descriptionColours);
+    lblDescription->setAutoFillBackground(true);
+
+    auto* Line1 = new QFrame(this);
+    Line1->setObjectName(QStringLiteral("Line1"));
+    Line1->setFrameShape(QFrame::NoFrame);
+    Line1->setGeometry(ruleLeft, ruleTop, ruleRightEdge - ruleLeft, ruleThickness);
+    QPalette ruleColours = Line1->palette();
+    ruleColours.setColor(QPalette::Window, ruleGrey);
+    Line1->setPalette(ruleColours);
+    Line1->setAutoFillBackground(true);
+
+    cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK->setGeometry(twips::rect(4800, 2760, 780, 345));
+    cmdOK->setDefault(true);
+    cmdOK->setFocus();
+    connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
+}
+
+void frmAbout::Form_Load()
+{
+    setWindowTitle(QStringLiteral("About ") + QString::fromLatin1(appinfo::title));
+    lblVersion->setText(QStringLiteral("V. ") + QString::number(appinfo::versionMajor) +
+                        QLatin1Char('.') + QString::number(appinfo::versionMinor) +
+                        QLatin1Char('.') + QString::number(appinfo::versionRevision) +
+                        QStringLiteral(" of April 2001"));
+}
+
+void frmAbout::cmdOK_Click()
+{
+    close();
+}
+
+void frmAbout::reject()
+{
+    cmdOK_Click();
+}
+
+void frmAbout::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+}

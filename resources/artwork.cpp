@@ -1,0 +1,10 @@
+#include "artwork.h"
+
+namespace artwork {
+
+QIcon applicationIcon()
+{
+    return QIcon(QString::fromLatin1(iconPath));
+}
+
+} // namespace artwork

@@ -1,0 +1,369 @@
+// Every command of the main window: the settings round trips, the help and About windows, the
+// clocks behind them, and ending the program from every state.
+
+#include "testsupport.h"
+
+#include <dialog.h>
+#include <form1.h>
+#include <frmabout.h>
+#include <help.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+class CommandsTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<Form1> form;
+    std::unique_ptr<testsupport::MessageBoxCloser> boxes;
+    int beeps = 0;
+
+    template <typename T> T* find(const QString& name) { return form->findChild<T*>(name); }
+    QLabel* label(const QString& name) { return find<QLabel>(name); }
+    QString leftShown()
+    {
+        return label("lblHoursLeft")->text() + ":" + label("lblMinLeft")->text() + ":" +
+               label("lblSecLeft")->text();
+    }
+    QString rightShown()
+    {
+        return label("lblHoursRight")->text() + ":" + label("lblMinRight")->text() + ":" +
+               label("lblSecRight")->text();
+    }
+    bool shownButton(const char* name) { return find<QPushButton>(name)->isVisibleTo(form.get()); }
+
+    void activate(QWidget* window)
+    {
+        QApplication::setActiveWindow(window);
+        QVERIFY(QTest::qWaitForWindowActive(window));
+    }
+
+    // Opens the settings as a player does, with the Set button or Ctrl+S.
+    Dialog* openSettings(bool withSetButton)
+    {
+        activate(form.get());
+        if (withSetButton) {
+            QTest::mouseClick(find<QPushButton>("CommSet"), Qt::LeftButton);
+        } else {
+            QTest::keyClick(form.get(), Qt::Key_S, Qt::ControlModifier);
+        }
+        Dialog* dialog = form->existingSettingsDialog();
+        if (dialog != nullptr && dialog->isVisible()) {
+            activate(dialog);
+        }
+        return dialog;
+    }
+
+    static QStringList fieldsOf(const Dialog* dialog)
+    {
+        return {dialog->leftHoursText(), dialog->leftMinutesText(), dialog->rightHoursText(),
+                dialog->rightMinutesText()};
+    }
+    static void typeInto(QWidget* field, const QString& text)
+    {
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(field, text);
+    }
+    static void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+private slots:
+    void init()
+    {
+        beeps = 0;
+        boxes = std::make_unique<testsupport::MessageBoxCloser>();
+        form = std::make_unique<Form1>();
+        form->setAlertSound(std::make_unique<testsupport::CountingAlertSound>(&beeps));
+        form->show();
+        activate(form.get());
+    }
+    void cleanup()
+    {
+        form.reset();
+        boxes.reset();
+    }
+
+    void spaceOnTheFirstFocusOpensTheSettings()
+    {
+        QCOMPARE(QApplication::focusWidget(), find<QPushButton>("CommSet"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        QVERIFY(form->existingSettingsDialog()->isVisible());
+        QVERIFY(!form->isVisible());
+        QVERIFY(!find<QTimer>("Timer1")->isActive() && !find<QTimer>("Timer2")->isActive());
+    }
+
+    // Set button then OK shows both push buttons and stops the clocks; "Set time" then OK keeps
+    // a hidden push button hidden, and the game starts with the other one or either menu entry.
+    void settingsThenOk_data()
+    {
+        QTest::addColumn<bool>("withSetButton");
+        QTest::addColumn<bool>("bothShownAfter");
+        QTest::newRow("Set button") << true << true;
+        QTest::newRow("Set time, Ctrl+S") << false << false;
+    }
+    void settingsThenOk()
+    {
+        QFETCH(bool, withSetButton);
+        QFETCH(bool, bothShownAfter);
+        form->Command1_Click(); // left runs, only Command2 shown
+        form->Timer1_Timer();
+        Dialog* dialog = openSettings(withSetButton);
+        QVERIFY(dialog && dialog->isVisible());
+        QVERIFY(!form->isVisible());
+        QCOMPARE(shownButton("Command1"), withSetButton);
+        QVERIFY2(find<QTimer>("Timer1")->isActive(), "opening the settings stops no clock");
+
+        QTest::mouseClick(dialog->findChild<QPushButton*>("OKButton"), Qt::LeftButton);
+        QVERIFY(!dialog->isVisible());
+        QVERIFY(form->isVisible());
+        QCOMPARE(shownButton("Command1"), bothShownAfter);
+        QVERIFY(shownButton("Command2"));
+        QVERIFY(!find<QTimer>("Timer1")->isActive() && !find<QTimer>("Timer2")->isActive());
+        QCOMPARE(leftShown(), QStringLiteral("0:5:00"));
+        QCOMPARE(form->clockState().bannerPeriod, 10);
+
+        activate(form.get());
+        QTest::keyClick(form.get(), Qt::Key_L, Qt::ControlModifier); // Command1's push
+        QVERIFY(find<QTimer>("Timer1")->isActive());
+        QCOMPARE(form->clockState().rightMoves, 0);
+    }
+
+    void cancelReturnsToTheRunningClock()
+    {
+        form->Command1_Click();
+        Dialog* dialog = openSettings(true);
+        typeInto(dialog->findChild<QLineEdit*>("Text2"), "30");
+        for (int i = 0; i < 20; ++i) {
+            form->Timer1_Timer(); // twenty seconds pass while the dialog is up
+        }
+        QTest::keyClick(dialog, Qt::Key_Escape);
+        QVERIFY(form->isVisible());
+        QVERIFY(!dialog->isVisible());
+        QVERIFY(find<QTimer>("Timer1")->isActive());
+        QCOMPARE(form->clockState().leftSeconds, 280);
+        QCOMPARE(leftShown(), QStringLiteral("0:4:40"));
+        QCOMPARE(form->clockState().bannerTicks, 20);
+
+        // The edit survives in the hidden dialog; the next Reset applies it.
+        QCOMPARE(openSettings(false)->leftMinutesText(), QStringLiteral("30"));
+        QTest::keyClick(form->existingSettingsDialog(), Qt::Key_Escape);
+        activate(form.get());
+        QTest::mouseClick(find<QPushButton>("CommReset"), Qt::LeftButton);
+        QCOMPARE(leftShown(), QStringLiteral("0:30:00"));
+    }
+
+    // 0 h 00 plays 5 minutes while the dialog keeps showing what was typed.
+    void zeroTimeThenOk()
+    {
+        Dialog* dialog = openSettings(true);
+        typeInto(dialog->findChild<QComboBox*>("Combo1"), "0");
+        typeInto(dialog->findChild<QLineEdit*>("Text2"), "00");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTest::mouseClick(dialog->findChild<QPushButton*>("OKButton"), Qt::LeftButton);
+        QCOMPARE(leftShown(), QStringLiteral("0:5:00"));
+        QCOMPARE(openSettings(true), dialog);
+        QCOMPARE(fieldsOf(dialog), (QStringList{"0", "00", "0", "05"}));
+    }
+
+    // The close box applies like OK and destroys the dialog; the next reading creates it
+    // afresh with the defaults.
+    void closeBoxAppliesThenForgets()
+    {
+        QPointer<Dialog> dialog = openSettings(true);
+        typeInto(dialog->findChild<QComboBox*>("Combo2"), "1");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        dialog->close();
+        QVERIFY(form->isVisible());
+        QCOMPARE(rightShown(), QStringLiteral("1:5:00"));
+        flushDeletes();
+        QVERIFY(dialog.isNull());
+        QVERIFY(form->existingSettingsDialog() == nullptr);
+
+        activate(form.get());
+        QTest::mouseClick(find<QPushButton>("CommReset"), Qt::LeftButton);
+        QCOMPARE(rightShown(), QStringLiteral("0:5:00"));
+        Dialog* fresh = form->existingSettingsDialog();
+        QVERIFY(fresh != nullptr && !fresh->isVisible());
+        QCOMPARE(fieldsOf(fresh), (QStringList{"0", "05", "0", "05"}));
+    }
+
+    // A clock that runs out while the main window is hidden behind the settings: the message
+    // comes up in front of the dialog, and the mark is there when the main window returns.
+    void timeOutWhileTheSettingsAreOpen()
+    {
+        form->Command2_Click(); // right runs
+        form->clockState().rightSeconds = 5;
+        Dialog* dialog = openSettings(true);
+        bool boxInFrontOfTheDialog = false;
+        boxes->whileOpen([&](QMessageBox* box) {
+            boxInFrontOfTheDialog = box->isVisible() && !form->isVisible() &&
+                                    box->parentWidget() == dialog;
+        });
+        for (int i = 0; i < 5; ++i) {
+            form->Timer2_Timer();
+        }
+        QCOMPARE(beeps, 5);
+        QCOMPARE(boxes->seen().size(), std::size_t{1});
+        QCOMPARE(boxes->seen().front().text, QStringLiteral("The Game Is Over"));
+        QVERIFY(boxInFrontOfTheDialog);
+        QVERIFY(!find<QTimer>("Timer2")->isActive());
+        QTest::mouseClick(dialog->findChild<QPushButton*>("CancelButton"), Qt::LeftButton);
+        QVERIFY(form->isVisible());
+        QCOMPARE(label("Label4")->text(), QStringLiteral("Over"));
+    }
+
+    // A push of the button whose clock already runs (both are shown after Set) counts the move
+    // and leaves the running clock's second where it was.
+    void pushOfTheRunningSide()
+    {
+        form->Command1_Click(); // left runs
+        QTest::qWait(300);
+        Dialog* dialog = openSettings(true);
+        QTest::mouseClick(dialog->findChild<QPushButton*>("CancelButton"), Qt::LeftButton);
+        QVERIFY(shownButton("Command1") && shownButton("Command2"));
+        const int remaining = find<QTimer>("Timer1")->remainingTime();
+        QVERIFY(remaining < 800);
+        form->Command1_Click();
+        QCOMPARE(form->clockState().rightMoves, 1);
+        QVERIFY(find<QTimer>("Timer1")->isActive());
+        QVERIFY(find<QTimer>("Timer1")->remainingTime() <= remaining);
+    }
+
+    void helpWindowLifetime()
+    {
+        QTest::keyClick(form.get(), Qt::Key_H, Qt::ControlModifier);
+        QPointer<Help> help = form->existingHelpWindow();
+        QVERIFY(help && help->isVisible());
+        QVERIFY(form->isVisible());
+        help->move(help->pos() + QPoint(40, 30));
+        const QPoint placed = help->pos();
+        QTest::mouseClick(help->findChild<QPushButton*>("Command1"), Qt::LeftButton);
+        QVERIFY(!help->isVisible());
+
+        activate(form.get());
+        form->findChild<QAction*>("mnuHelpGeneral")->trigger();
+        QCOMPARE(form->existingHelpWindow(), help.data());
+        QVERIFY(help->isVisible());
+        QCOMPARE(help->pos(), placed);
+
+        help->close();
+        flushDeletes();
+        QVERIFY(help.isNull());
+        form->mnuHelpGeneral_Click();
+        QVERIFY(form->existingHelpWindow() != nullptr);
+        QVERIFY(form->existingHelpWindow()->isVisible());
+    }
+
+    void oneAboutWindowHoweverOftenAsked()
+    {
+        form->findChild<QAction*>("mnuHelpAbout")->trigger();
+        QPointer<frmAbout> about = form->existingAboutWindow();
+        QVERIFY(about && about->isVisible());
+        // Asked again while open: the same window, its load routine not run again.
+        about->setWindowTitle(QStringLiteral("still the first"));
+        form->mnuHelpAbout_Click();
+        QCOMPARE(form->existingAboutWindow(), about.data());
+        QCOMPARE(about->windowTitle(), QStringLiteral("still the first"));
+        int abouts = 0;
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            abouts += qobject_cast<frmAbout*>(window) != nullptr ? 1 : 0;
+        }
+        QCOMPARE(abouts, 1);
+
+        activate(about);
+        QTest::keyClick(about, Qt::Key_Escape);
+        flushDeletes();
+        QVERIFY(about.isNull());
+        form->mnuHelpAbout_Click();
+        QCOMPARE(form->existingAboutWindow()->windowTitle(), QStringLiteral("About Ostrevane"));
+    }
+
+    void clocksRunBehindTheInfoWindows()
+    {
+        form->Command1_Click();
+        form->mnuHelpGeneral_Click();
+        form->mnuHelpAbout_Click();
+        QVERIFY(form->isVisible());
+        QVERIFY(find<QTimer>("Timer1")->isActive());
+        form->Timer1_Timer();
+        QCOMPARE(leftShown(), QStringLiteral("0:4:59"));
+    }
+
+    // The program ends at once from every state: every window goes, nothing is asked, no
+    // handler of another window runs (the settings' close routine would apply the fields), and
+    // the event loop returns 0.
+    void endsAtOnce_data()
+    {
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<QString>("route");
+        for (const char* state : {"ready", "running", "paused", "help", "about"}) {
+            for (const char* route : {"Exit", "Ctrl+X", "close box"}) {
+                QTest::addRow("%s, %s", state, route) << state << route;
+            }
+        }
+        // With the settings up the main window is hidden: only the system can close it.
+        QTest::newRow("settings open, close") << "settings" << "close box";
+        QTest::newRow("settings open, exit") << "settings" << "Exit";
+    }
+    void endsAtOnce()
+    {
+        QFETCH(QString, state);
+        QFETCH(QString, route);
+        QPointer<Dialog> dialog = form->existingSettingsDialog();
+        if (state == "running" || state == "paused") {
+            form->Command2_Click();
+        }
+        if (state == "paused") {
+            form->CommPause_Click();
+        }
+        if (state == "help") {
+            form->mnuHelpGeneral_Click();
+        }
+        if (state == "about") {
+            form->mnuHelpAbout_Click();
+        }
+        if (state == "settings") {
+            dialog = openSettings(true);
+            typeInto(dialog->findChild<QLineEdit*>("Text2"), "45");
+        } else {
+            activate(form.get());
+        }
+        QSignalSpy applied(dialog.data(), &Dialog::settingsApplied);
+        QSignalSpy cancelled(dialog.data(), &Dialog::cancelled);
+
+        QTimer::singleShot(0, form.get(), [&] {
+            if (route == "Exit") {
+                form->findChild<QAction*>("mnuFileExit")->trigger();
+            } else if (route == "Ctrl+X") {
+                QTest::keyClick(form.get(), Qt::Key_X, Qt::ControlModifier);
+            } else {
+                form->close();
+            }
+        });
+        constexpr int watchdogMilliseconds = 5000;
+        constexpr int watchdogExit = 99;
+        QTimer::singleShot(watchdogMilliseconds, [] { QCoreApplication::exit(watchdogExit); });
+        QCOMPARE(QApplication::exec(), 0);
+
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
+        }
+        QCOMPARE(applied.count(), 0);
+        QCOMPARE(cancelled.count(), 0);
+        QVERIFY2(!dialog.isNull(), "the dialog was not closed, so it was not destroyed either");
+        QVERIFY(!find<QTimer>("Timer1")->isActive() && !find<QTimer>("Timer2")->isActive());
+    }
+};
+
+QTEST_MAIN(CommandsTest)
+#include "tst_commands.moc"

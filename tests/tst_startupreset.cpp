@@ -1,0 +1,304 @@
+// Start-up and reset: the settings read from the dialog's fields, and what each routine leaves.
+
+#include "testsupport.h"
+
+#include <dialog.h>
+#include <form1.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+namespace {
+enum class Routine { StartUp, Reset, ResetFromMenu };
+}
+Q_DECLARE_METATYPE(Routine)
+
+class StartUpResetTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<Form1> form;
+    std::unique_ptr<testsupport::MessageBoxCloser> boxes;
+    int beeps = 0;
+
+    template <typename T> T* find(const QString& name) { return form->findChild<T*>(name); }
+    QLabel* label(const QString& name) { return find<QLabel>(name); }
+
+    QString shown(const char* hours, const char* minutes, const char* seconds)
+    {
+        return label(hours)->text() + ":" + label(minutes)->text() + ":" + label(seconds)->text();
+    }
+    QString leftShown() { return shown("lblHoursLeft", "lblMinLeft", "lblSecLeft"); }
+    QString rightShown() { return shown("lblHoursRight", "lblMinRight", "lblSecRight"); }
+
+    void setFields(const QString& leftHours, const QString& leftMinutes,
+                   const QString& rightHours, const QString& rightMinutes)
+    {
+        Dialog* dialog = form->existingSettingsDialog();
+        QVERIFY(dialog);
+        dialog->findChild<QComboBox*>("Combo1")->setEditText(leftHours);
+        dialog->findChild<QLineEdit*>("Text2")->setText(leftMinutes);
+        dialog->findChild<QComboBox*>("Combo2")->setEditText(rightHours);
+        dialog->findChild<QLineEdit*>("Text4")->setText(rightMinutes);
+    }
+
+    void run(Routine routine)
+    {
+        switch (routine) {
+        case Routine::StartUp:
+            form->Form_Load();
+            break;
+        case Routine::Reset:
+            QTest::mouseClick(find<QPushButton>("CommReset"), Qt::LeftButton);
+            break;
+        case Routine::ResetFromMenu:
+            // Shortcuts reach the active window only; an answered message box may have left
+            // none active on the offscreen platform.
+            QApplication::setActiveWindow(form.get());
+            QVERIFY(QTest::qWaitForWindowActive(form.get()));
+            QTest::keyClick(form.get(), Qt::Key_R, Qt::ControlModifier);
+            break;
+        }
+    }
+
+    // A game in the middle: the left clock ran out in its warning, the right player's button
+    // hidden, moves counted, the strip advanced.
+    void playUntilTheLeftRunsOut()
+    {
+        form->Command1_Click();
+        form->clockState().leftSeconds = 2;
+        form->Timer1_Timer();
+        form->Timer1_Timer(); // runs out: warning colours, "Over"
+        form->clockState().bannerTicks = 11;
+        form->Command2_Click(); // advances the strip
+        form->Command1_Click();
+        QCOMPARE(label("Label3")->text(), QStringLiteral("Over"));
+        QVERIFY(!find<QPushButton>("Command1")->isVisibleTo(form.get()));
+        QVERIFY(find<QLabel>("Picture2")->isVisibleTo(form.get()));
+        QVERIFY(form->clockState().leftMoves > 0);
+    }
+
+private slots:
+    void init()
+    {
+        beeps = 0;
+        boxes = std::make_unique<testsupport::MessageBoxCloser>();
+        form = std::make_unique<Form1>();
+        form->setAlertSound(std::make_unique<testsupport::CountingAlertSound>(&beeps));
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    }
+    void cleanup()
+    {
+        form.reset();
+        boxes.reset();
+    }
+
+    void programStartsReadyFromTheDialogsDefaults()
+    {
+        Dialog* dialog = form->existingSettingsDialog();
+        QVERIFY2(dialog, "start-up reads the fields, which creates the dialog");
+        QVERIFY(!dialog->isVisible());
+        QCOMPARE(dialog->leftHoursText(), QStringLiteral("0"));
+        QCOMPARE(dialog->leftMinutesText(), QStringLiteral("05"));
+        QCOMPARE(dialog->rightHoursText(), QStringLiteral("0"));
+        QCOMPARE(dialog->rightMinutesText(), QStringLiteral("05"));
+        QCOMPARE(leftShown(), QStringLiteral("0:5:00"));
+        QCOMPARE(rightShown(), QStringLiteral("0:5:00"));
+        QCOMPARE(label("MovesLeft")->text(), QStringLiteral("0"));
+        QCOMPARE(label("MovesRight")->text(), QStringLiteral("0"));
+        const clockcore::ClockState& s = form->clockState();
+        QCOMPARE(s.leftSeconds, 300);
+        QCOMPARE(s.rightSeconds, 300);
+        QCOMPARE(s.warnSeconds, 60);
+        QCOMPARE(s.bannerPeriod, 10);
+        QCOMPARE(s.gameStarted[0], clockcore::False);
+        QVERIFY(find<QLabel>("Picture1")->isVisible());
+        QVERIFY(!find<QLabel>("Picture2")->isVisible());
+        QVERIFY(!find<QLabel>("Picture3")->isVisible());
+        QVERIFY(find<QAction>("mnuGameLeft")->isEnabled());
+        QVERIFY(find<QAction>("mnuGameRight")->isEnabled());
+        QVERIFY(!find<QTimer>("Timer1")->isActive());
+        QVERIFY(!find<QTimer>("Timer2")->isActive());
+        QCOMPARE(QApplication::focusWidget(), find<QPushButton>("CommSet"));
+    }
+
+    // How the four texts become times, read the same by start-up and by reset.
+    void settingsBecomeTimes_data()
+    {
+        QTest::addColumn<Routine>("routine");
+        QTest::addColumn<QStringList>("fields");
+        QTest::addColumn<QString>("left");
+        QTest::addColumn<QString>("right");
+        QTest::addColumn<int>("leftSeconds");
+        QTest::addColumn<int>("rightSeconds");
+        QTest::addColumn<int>("warnSeconds");
+        struct Case
+        {
+            const char* name;
+            QStringList fields;
+            const char* left;
+            const char* right;
+            int leftSeconds, rightSeconds, warnSeconds;
+        };
+        const Case cases[] = {
+            {"0 h 0 on the left plays 5 min", {"0", "0", "1", "0"}, "0:5:00", "1:0:00", 300, 3600,
+             60},
+            {"10 min each: long threshold", {"0", "10", "0", "10"}, "0:10:00", "0:10:00", 600,
+             600, 180},
+            {"9 min against 2 h: short threshold", {"0", "9", "2", "0"}, "0:9:00", "2:0:00", 540,
+             7200, 60},
+            {"9 h 06 fits", {"9", "06", "9", "6"}, "9:6:00", "9:6:00", 32760, 32760, 180},
+            {"9 h 59 is clamped to what the clock holds", {"9", "59", "0", "5"}, "9:6:7",
+             "0:5:00", 32767, 300, 60},
+            {"minutes over 59 add to the hours", {"0", "75", "0", "5"}, "1:15:00", "0:5:00",
+             4500, 300, 60},
+            {"blanks and a fraction", {" 1 ", "8.5", "0", " 7 "}, "1:8:00", "0:7:00", 4080, 420,
+             60},
+            {"texts that are no number count as 0", {"abc", "", "x", "12"}, "0:5:00", "0:12:00",
+             300, 720, 60},
+            {"a negative total plays 5 min", {"1", "-70", "-3", "0"}, "0:5:00", "0:5:00", 300,
+             300, 60},
+            {"beyond 16 bits", {"99999", "5", "0", "40000"}, "0:5:00", "0:5:00", 300, 300, 60},
+        };
+        for (const Routine routine : {Routine::StartUp, Routine::Reset}) {
+            for (const Case& c : cases) {
+                QTest::addRow("%s: %s", routine == Routine::StartUp ? "start-up" : "reset",
+                              c.name)
+                    << routine << c.fields << c.left << c.right << c.leftSeconds
+                    << c.rightSeconds << c.warnSeconds;
+            }
+        }
+    }
+    void settingsBecomeTimes()
+    {
+        QFETCH(Routine, routine);
+        QFETCH(QStringList, fields);
+        QFETCH(QString, left);
+        QFETCH(QString, right);
+        QFETCH(int, leftSeconds);
+        QFETCH(int, rightSeconds);
+        QFETCH(int, warnSeconds);
+        setFields(fields[0], fields[1], fields[2], fields[3]);
+        run(routine);
+        QCOMPARE(leftShown(), left);
+        QCOMPARE(rightShown(), right);
+        QCOMPARE(form->clockState().leftSeconds, leftSeconds);
+        QCOMPARE(form->clockState().rightSeconds, rightSeconds);
+        QCOMPARE(form->clockState().warnSeconds, warnSeconds);
+        // The routines never write the fields back.
+        Dialog* dialog = form->existingSettingsDialog();
+        QCOMPARE((QStringList{dialog->leftHoursText(), dialog->leftMinutesText(),
+                              dialog->rightHoursText(), dialog->rightMinutesText()}),
+                 fields);
+    }
+
+    // A clock set below zero never counts away from it, and shows no minus sign.
+    void negativeSettingsNeverCountAway()
+    {
+        setFields("-1", "-59", "0", "-5");
+        form->Form_Load();
+        form->Command2_Click(); // the right clock runs
+        for (int i = 0; i < 5; ++i) {
+            form->Timer2_Timer();
+        }
+        QCOMPARE(form->clockState().rightSeconds, 295);
+        QVERIFY(!rightShown().contains('-'));
+        QVERIFY(!leftShown().contains('-'));
+    }
+
+    // What start-up and reset leave after a finished game, side by side.
+    void routinesDiffer_data()
+    {
+        QTest::addColumn<Routine>("routine");
+        QTest::addColumn<int>("bannerPeriod");
+        QTest::addColumn<bool>("bothButtonsShown");
+        QTest::addColumn<QString>("leftMark");
+        QTest::newRow("start-up keeps the marks and buttons") << Routine::StartUp << 10 << false
+                                                              << "Over";
+        QTest::newRow("reset clears them") << Routine::Reset << 30 << true << "";
+        QTest::newRow("Ctrl+R is reset") << Routine::ResetFromMenu << 30 << true << "";
+    }
+    void routinesDiffer()
+    {
+        QFETCH(Routine, routine);
+        QFETCH(int, bannerPeriod);
+        QFETCH(bool, bothButtonsShown);
+        QFETCH(QString, leftMark);
+        playUntilTheLeftRunsOut();
+
+        run(routine);
+
+        const clockcore::ClockState& s = form->clockState();
+        QCOMPARE(s.bannerPeriod, bannerPeriod);
+        QCOMPARE(s.bannerTicks, 0);
+        QCOMPARE(s.leftMoves, 0);
+        QCOMPARE(s.rightMoves, 0);
+        QCOMPARE(s.gameStarted[0], clockcore::False);
+        QCOMPARE(s.gameStarted[1], clockcore::False);
+        QCOMPARE(label("MovesLeft")->text(), QStringLiteral("0"));
+        QCOMPARE(label("MovesRight")->text(), QStringLiteral("0"));
+        QCOMPARE(leftShown(), QStringLiteral("0:5:00"));
+        QCOMPARE(find<QPushButton>("Command1")->isVisibleTo(form.get()), bothButtonsShown);
+        QVERIFY(find<QPushButton>("Command2")->isVisibleTo(form.get()));
+        QCOMPARE(label("Label3")->text(), leftMark);
+        QCOMPARE(label("Label3")->autoFillBackground(), !leftMark.isEmpty());
+        QVERIFY(find<QLabel>("Picture1")->isVisibleTo(form.get()));
+        QVERIFY(!find<QLabel>("Picture2")->isVisibleTo(form.get()));
+        QVERIFY(find<QAction>("mnuGameLeft")->isEnabled());
+        QVERIFY(find<QAction>("mnuGameRight")->isEnabled());
+        QVERIFY(!find<QTimer>("Timer1")->isActive());
+        QVERIFY(!find<QTimer>("Timer2")->isActive());
+        // The warning colours are gone either way; the hours keep their own colour.
+        for (const char* name : {"lblMinLeft", "lblSecLeft"}) {
+            QCOMPARE(label(name)->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+            QCOMPARE(label(name)->palette().color(QPalette::Window), QColor(224, 224, 224));
+        }
+        QCOMPARE(label("lblDot2")->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+        QCOMPARE(label("lblHoursLeft")->palette().color(QPalette::WindowText),
+                 QColor(128, 128, 255));
+    }
+
+    // Reset in every state stops the clocks and leaves the ready state.
+    void resetFromEveryState_data()
+    {
+        QTest::addColumn<QString>("state");
+        QTest::newRow("ready") << "ready";
+        QTest::newRow("left running") << "left";
+        QTest::newRow("right running") << "right";
+        QTest::newRow("paused") << "paused";
+    }
+    void resetFromEveryState()
+    {
+        QFETCH(QString, state);
+        if (state != "ready") {
+            state == "right" ? form->Command2_Click() : form->Command1_Click();
+            form->Timer1_Timer();
+            form->Timer2_Timer();
+        }
+        if (state == "paused") {
+            form->CommPause_Click();
+        }
+        QTest::keyClick(form.get(), Qt::Key_R, Qt::ControlModifier);
+        QVERIFY(!find<QTimer>("Timer1")->isActive());
+        QVERIFY(!find<QTimer>("Timer2")->isActive());
+        QCOMPARE(form->clockState().leftSeconds, 300);
+        QCOMPARE(form->clockState().rightSeconds, 300);
+        QCOMPARE(form->clockState().leftMoves, 0);
+        QCOMPARE(form->clockState().rightMoves, 0);
+        QVERIFY(find<QPushButton>("Command1")->isVisibleTo(form.get()));
+        QVERIFY(find<QPushButton>("Command2")->isVisibleTo(form.get()));
+    }
+};
+
+QTEST_MAIN(StartUpResetTest)
+#include "tst_startupreset.moc"
