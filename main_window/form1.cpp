@@ -228,15 +228,15 @@ void Form1::createButtons()
         {CommReset, "CommReset", twips::rect(7680, top, 735, height), QStringLiteral("&Reset"),
          captionFont, "Reset to defaults"},
     };
-    for (const Button& spec : buttons) {
-        auto* button = new QPushButton(spec.caption, centralWidget());
-        button->setObjectName(QString::fromLatin1(spec.name));
-        button->setGeometry(spec.geometry);
-        button->setFont(spec.font);
-        button->setToolTip(QString::fromLatin1(spec.tooltip));
+    for (const Button& item : buttons) {
+        auto* button = new QPushButton(item.caption, centralWidget());
+        button->setObjectName(QString::fromLatin1(item.name));
+        button->setGeometry(item.geometry);
+        button->setFont(item.font);
+        button->setToolTip(QString::fromLatin1(item.tooltip));
         button->setAutoDefault(false);
         button->setFocusPolicy(Qt::StrongFocus);
-        spec.button = button;
+        item.button = button;
     }
 }
 
@@ -284,14 +284,14 @@ void Form1::createClockDigits()
         {lblMinRight, "lblMinRight", twips::rect(5340, 2220, 1395, 1455), rightClockColour},
         {lblSecRight, "lblSecRight", twips::rect(6900, 2220, 1515, 1455), rightClockColour},
     };
-    for (const Digits& spec : digits) {
+    for (const Digits& item : digits) {
         auto* label = new QLabel(centralWidget());
-        label->setObjectName(QString::fromLatin1(spec.name));
-        label->setGeometry(spec.geometry);
+        label->setObjectName(QString::fromLatin1(item.name));
+        label->setGeometry(item.geometry);
         label->setFont(font);
         label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-        paintLabel(label, spec.text, clockBackground);
-        spec.label = label;
+        paintLabel(label, item.text, clockBackground);
+        item.label = label;
     }
 }
 
@@ -316,14 +316,14 @@ void Form1::createColons()
         {lblDot3, "lblDot3", twips::rect(5100, top, width, height), {255, 0, 255}},
         {lblDot4, "lblDot4", twips::rect(6660, top, width, height), rightClockColour},
     };
-    for (const Colon& spec : colons) {
+    for (const Colon& item : colons) {
         auto* label = new QLabel(QStringLiteral(":"), centralWidget());
-        label->setObjectName(QString::fromLatin1(spec.name));
-        label->setGeometry(spec.geometry);
+        label->setObjectName(QString::fromLatin1(item.name));
+        label->setGeometry(item.geometry);
         label->setFont(font);
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        paintLabel(label, spec.text, std::nullopt);
-        spec.label = label;
+        paintLabel(label, item.text, std::nullopt);
+        item.label = label;
     }
 }
 
