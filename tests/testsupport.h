@@ -3,11 +3,13 @@
 // Helpers shared by the window tests.
 
 #include <alertsound.h>
+#include <form1.h>
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
 #include <QPointer>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 
@@ -83,6 +85,40 @@ public:
 
 private:
     int* m_count;
+};
+
+// Makes `window` the active window, as a player's click would; keys and shortcuts reach only
+// the active window, and an answered message box may have left none active offscreen.
+inline bool activate(QWidget* window)
+{
+    QApplication::setActiveWindow(window);
+    return QTest::qWaitForWindowActive(window);
+}
+
+// A shown, active clock window whose warnings are counted and whose message boxes are
+// answered; a test class derives from it and opens the window in init().
+class ClockWindowFixture
+{
+protected:
+    bool openClockWindow()
+    {
+        beeps = 0;
+        boxes = std::make_unique<MessageBoxCloser>();
+        form = std::make_unique<Form1>();
+        form->setAlertSound(std::make_unique<CountingAlertSound>(&beeps));
+        form->show();
+        return activate(form.get());
+    }
+    void closeClockWindow()
+    {
+        form.reset();
+        boxes.reset();
+    }
+    template <typename T> T* find(const QString& name) const { return form->findChild<T*>(name); }
+
+    std::unique_ptr<Form1> form;
+    std::unique_ptr<MessageBoxCloser> boxes;
+    int beeps = 0;
 };
 
 } // namespace testsupport

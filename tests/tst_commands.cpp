@@ -19,16 +19,11 @@
 
 #include <memory>
 
-class CommandsTest : public QObject
+class CommandsTest : public QObject, protected testsupport::ClockWindowFixture
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<Form1> form;
-    std::unique_ptr<testsupport::MessageBoxCloser> boxes;
-    int beeps = 0;
-
-    template <typename T> T* find(const QString& name) { return form->findChild<T*>(name); }
     QLabel* label(const QString& name) { return find<QLabel>(name); }
     QString leftShown()
     {
@@ -42,16 +37,10 @@ private:
     }
     bool shownButton(const char* name) { return find<QPushButton>(name)->isVisibleTo(form.get()); }
 
-    void activate(QWidget* window)
-    {
-        QApplication::setActiveWindow(window);
-        QVERIFY(QTest::qWaitForWindowActive(window));
-    }
-
     // Opens the settings as a player does, with the Set button or Ctrl+S.
     Dialog* openSettings(bool withSetButton)
     {
-        activate(form.get());
+        testsupport::activate(form.get());
         if (withSetButton) {
             QTest::mouseClick(find<QPushButton>("CommSet"), Qt::LeftButton);
         } else {
@@ -59,7 +48,7 @@ private:
         }
         Dialog* dialog = form->existingSettingsDialog();
         if (dialog != nullptr && dialog->isVisible()) {
-            activate(dialog);
+            testsupport::activate(dialog);
         }
         return dialog;
     }
@@ -75,23 +64,14 @@ private:
         QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClicks(field, text);
     }
-    static void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+    static void flushDeletes()
+    {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 
 private slots:
-    void init()
-    {
-        beeps = 0;
-        boxes = std::make_unique<testsupport::MessageBoxCloser>();
-        form = std::make_unique<Form1>();
-        form->setAlertSound(std::make_unique<testsupport::CountingAlertSound>(&beeps));
-        form->show();
-        activate(form.get());
-    }
-    void cleanup()
-    {
-        form.reset();
-        boxes.reset();
-    }
+    void init() { QVERIFY(openClockWindow()); }
+    void cleanup() { closeClockWindow(); }
 
     void spaceOnTheFirstFocusOpensTheSettings()
     {
@@ -132,7 +112,7 @@ private slots:
         QCOMPARE(leftShown(), QStringLiteral("0:5:00"));
         QCOMPARE(form->clockState().bannerPeriod, 10);
 
-        activate(form.get());
+        QVERIFY(testsupport::activate(form.get()));
         QTest::keyClick(form.get(), Qt::Key_L, Qt::ControlModifier); // Command1's push
         QVERIFY(find<QTimer>("Timer1")->isActive());
         QCOMPARE(form->clockState().rightMoves, 0);
@@ -157,7 +137,7 @@ private slots:
         // The edit survives in the hidden dialog; the next Reset applies it.
         QCOMPARE(openSettings(false)->leftMinutesText(), QStringLiteral("30"));
         QTest::keyClick(form->existingSettingsDialog(), Qt::Key_Escape);
-        activate(form.get());
+        QVERIFY(testsupport::activate(form.get()));
         QTest::mouseClick(find<QPushButton>("CommReset"), Qt::LeftButton);
         QCOMPARE(leftShown(), QStringLiteral("0:30:00"));
     }
@@ -189,7 +169,7 @@ private slots:
         QVERIFY(dialog.isNull());
         QVERIFY(form->existingSettingsDialog() == nullptr);
 
-        activate(form.get());
+        QVERIFY(testsupport::activate(form.get()));
         QTest::mouseClick(find<QPushButton>("CommReset"), Qt::LeftButton);
         QCOMPARE(rightShown(), QStringLiteral("0:5:00"));
         Dialog* fresh = form->existingSettingsDialog();
@@ -206,8 +186,8 @@ private slots:
         Dialog* dialog = openSettings(true);
         bool boxInFrontOfTheDialog = false;
         boxes->whileOpen([&](QMessageBox* box) {
-            boxInFrontOfTheDialog = box->isVisible() && !form->isVisible() &&
-                                    box->parentWidget() == dialog;
+            boxInFrontOfTheDialog =
+                box->isVisible() && !form->isVisible() && box->parentWidget() == dialog;
         });
         for (int i = 0; i < 5; ++i) {
             form->Timer2_Timer();
@@ -250,7 +230,7 @@ private slots:
         QTest::mouseClick(help->findChild<QPushButton*>("Command1"), Qt::LeftButton);
         QVERIFY(!help->isVisible());
 
-        activate(form.get());
+        QVERIFY(testsupport::activate(form.get()));
         form->findChild<QAction*>("mnuHelpGeneral")->trigger();
         QCOMPARE(form->existingHelpWindow(), help.data());
         QVERIFY(help->isVisible());
@@ -280,7 +260,7 @@ private slots:
         }
         QCOMPARE(abouts, 1);
 
-        activate(about);
+        QVERIFY(testsupport::activate(about));
         QTest::keyClick(about, Qt::Key_Escape);
         flushDeletes();
         QVERIFY(about.isNull());
@@ -312,8 +292,10 @@ private slots:
             }
         }
         // With the settings up the main window is hidden: only the system can close it.
-        QTest::newRow("settings open, close") << "settings" << "close box";
-        QTest::newRow("settings open, exit") << "settings" << "Exit";
+        QTest::newRow("settings open, close") << "settings"
+                                              << "close box";
+        QTest::newRow("settings open, exit") << "settings"
+                                             << "Exit";
     }
     void endsAtOnce()
     {
@@ -336,7 +318,7 @@ private slots:
             dialog = openSettings(true);
             typeInto(dialog->findChild<QLineEdit*>("Text2"), "45");
         } else {
-            activate(form.get());
+            QVERIFY(testsupport::activate(form.get()));
         }
         QSignalSpy applied(dialog.data(), &Dialog::settingsApplied);
         QSignalSpy cancelled(dialog.data(), &Dialog::cancelled);

@@ -42,15 +42,11 @@ QColor backgroundColour(const QLabel* label)
 
 } // namespace
 
-class CountdownTest : public QObject
+class CountdownTest : public QObject, protected testsupport::ClockWindowFixture
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<Form1> form;
-    std::unique_ptr<testsupport::MessageBoxCloser> boxes;
-    int beeps = 0;
-
     QLabel* label(const QString& name) { return form->findChild<QLabel*>(name); }
     QTimer* timer(const QString& name) { return form->findChild<QTimer*>(name); }
 
@@ -68,20 +64,8 @@ private:
     }
 
 private slots:
-    void init()
-    {
-        beeps = 0;
-        boxes = std::make_unique<testsupport::MessageBoxCloser>();
-        form = std::make_unique<Form1>();
-        form->setAlertSound(std::make_unique<testsupport::CountingAlertSound>(&beeps));
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-    }
-    void cleanup()
-    {
-        form.reset();
-        boxes.reset();
-    }
+    void init() { QVERIFY(openClockWindow()); }
+    void cleanup() { closeClockWindow(); }
 
     void startsInTheReadyState()
     {

@@ -45,32 +45,13 @@ int tallestInkColumn(const QImage& image)
 
 } // namespace
 
-class MainWindowLayoutTest : public QObject
+class MainWindowLayoutTest : public QObject, protected testsupport::ClockWindowFixture
 {
     Q_OBJECT
 
-private:
-    std::unique_ptr<Form1> form;
-    int beeps = 0;
-
-    template <typename T> T* find(const char* name)
-    {
-        auto* child = form->findChild<T*>(QString::fromLatin1(name));
-        if (child == nullptr) {
-            qFatal("no control %s", name);
-        }
-        return child;
-    }
-
 private slots:
-    void init()
-    {
-        form = std::make_unique<Form1>();
-        form->setAlertSound(std::make_unique<testsupport::CountingAlertSound>(&beeps));
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-    }
-    void cleanup() { form.reset(); }
+    void init() { QVERIFY(openClockWindow()); }
+    void cleanup() { closeClockWindow(); }
 
     void clientAreaIsThePicture()
     {

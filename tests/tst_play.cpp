@@ -27,20 +27,11 @@ struct Step
 
 Q_DECLARE_METATYPE(QList<Step>)
 
-class PlayTest : public QObject
+class PlayTest : public QObject, protected testsupport::ClockWindowFixture
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<Form1> form;
-    std::unique_ptr<testsupport::MessageBoxCloser> boxes;
-    int beeps = 0;
-
-    template <typename T> T* find(const char* name)
-    {
-        return form->findChild<T*>(QString::fromLatin1(name));
-    }
-
     QString describe()
     {
         const clockcore::ClockState& s = form->clockState();
@@ -81,11 +72,8 @@ private:
     {
         const QStringList words = action.split(' ');
         const QString& verb = words.front();
-        // Keys go to the active window; a message box that was just answered may have left
-        // none active on the offscreen platform.
         if (!form->isActiveWindow()) {
-            QApplication::setActiveWindow(form.get());
-            QVERIFY(QTest::qWaitForWindowActive(form.get()));
+            QVERIFY(testsupport::activate(form.get()));
         }
         if (verb == "click1" || verb == "click2") {
             auto* button = find<QPushButton>(verb == "click1" ? "Command1" : "Command2");
@@ -119,21 +107,8 @@ private:
     static void addScenario(const char* name, QList<Step> steps) { QTest::newRow(name) << steps; }
 
 private slots:
-    void init()
-    {
-        beeps = 0;
-        boxes = std::make_unique<testsupport::MessageBoxCloser>();
-        form = std::make_unique<Form1>();
-        form->setAlertSound(std::make_unique<testsupport::CountingAlertSound>(&beeps));
-        form->show();
-        QApplication::setActiveWindow(form.get());
-        QVERIFY(QTest::qWaitForWindowActive(form.get()));
-    }
-    void cleanup()
-    {
-        form.reset();
-        boxes.reset();
-    }
+    void init() { QVERIFY(openClockWindow()); }
+    void cleanup() { closeClockWindow(); }
 
     void game_data()
     {

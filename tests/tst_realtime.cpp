@@ -10,23 +10,14 @@
 
 #include <memory>
 
-class RealTimeTest : public QObject
+class RealTimeTest : public QObject, protected testsupport::ClockWindowFixture
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<Form1> form;
-    int beeps = 0;
-
 private slots:
-    void init()
-    {
-        form = std::make_unique<Form1>();
-        form->setAlertSound(std::make_unique<testsupport::CountingAlertSound>(&beeps));
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-    }
-    void cleanup() { form.reset(); }
+    void init() { QVERIFY(openClockWindow()); }
+    void cleanup() { closeClockWindow(); }
 
     // The first tick after a push comes a full second later, never before.
     void firstTickNoEarlierThanOneSecond()

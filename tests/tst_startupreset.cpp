@@ -16,20 +16,20 @@
 #include <memory>
 
 namespace {
-enum class Routine { StartUp, Reset, ResetFromMenu };
+enum class Routine
+{
+    StartUp,
+    Reset,
+    ResetFromMenu
+};
 }
 Q_DECLARE_METATYPE(Routine)
 
-class StartUpResetTest : public QObject
+class StartUpResetTest : public QObject, protected testsupport::ClockWindowFixture
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<Form1> form;
-    std::unique_ptr<testsupport::MessageBoxCloser> boxes;
-    int beeps = 0;
-
-    template <typename T> T* find(const QString& name) { return form->findChild<T*>(name); }
     QLabel* label(const QString& name) { return find<QLabel>(name); }
 
     QString shown(const char* hours, const char* minutes, const char* seconds)
@@ -39,8 +39,8 @@ private:
     QString leftShown() { return shown("lblHoursLeft", "lblMinLeft", "lblSecLeft"); }
     QString rightShown() { return shown("lblHoursRight", "lblMinRight", "lblSecRight"); }
 
-    void setFields(const QString& leftHours, const QString& leftMinutes,
-                   const QString& rightHours, const QString& rightMinutes)
+    void setFields(const QString& leftHours, const QString& leftMinutes, const QString& rightHours,
+                   const QString& rightMinutes)
     {
         Dialog* dialog = form->existingSettingsDialog();
         QVERIFY(dialog);
@@ -60,10 +60,7 @@ private:
             QTest::mouseClick(find<QPushButton>("CommReset"), Qt::LeftButton);
             break;
         case Routine::ResetFromMenu:
-            // Shortcuts reach the active window only; an answered message box may have left
-            // none active on the offscreen platform.
-            QApplication::setActiveWindow(form.get());
-            QVERIFY(QTest::qWaitForWindowActive(form.get()));
+            QVERIFY(testsupport::activate(form.get()));
             QTest::keyClick(form.get(), Qt::Key_R, Qt::ControlModifier);
             break;
         }
@@ -87,21 +84,8 @@ private:
     }
 
 private slots:
-    void init()
-    {
-        beeps = 0;
-        boxes = std::make_unique<testsupport::MessageBoxCloser>();
-        form = std::make_unique<Form1>();
-        form->setAlertSound(std::make_unique<testsupport::CountingAlertSound>(&beeps));
-        form->show();
-        QApplication::setActiveWindow(form.get());
-        QVERIFY(QTest::qWaitForWindowActive(form.get()));
-    }
-    void cleanup()
-    {
-        form.reset();
-        boxes.reset();
-    }
+    void init() { QVERIFY(openClockWindow()); }
+    void cleanup() { closeClockWindow(); }
 
     void programStartsReadyFromTheDialogsDefaults()
     {
@@ -151,31 +135,70 @@ private slots:
             int leftSeconds, rightSeconds, warnSeconds;
         };
         const Case cases[] = {
-            {"0 h 0 on the left plays 5 min", {"0", "0", "1", "0"}, "0:5:00", "1:0:00", 300, 3600,
+            {"0 h 0 on the left plays 5 min",
+             {"0", "0", "1", "0"},
+             "0:5:00",
+             "1:0:00",
+             300,
+             3600,
              60},
-            {"10 min each: long threshold", {"0", "10", "0", "10"}, "0:10:00", "0:10:00", 600,
-             600, 180},
-            {"9 min against 2 h: short threshold", {"0", "9", "2", "0"}, "0:9:00", "2:0:00", 540,
-             7200, 60},
+            {"10 min each: long threshold",
+             {"0", "10", "0", "10"},
+             "0:10:00",
+             "0:10:00",
+             600,
+             600,
+             180},
+            {"9 min against 2 h: short threshold",
+             {"0", "9", "2", "0"},
+             "0:9:00",
+             "2:0:00",
+             540,
+             7200,
+             60},
             {"9 h 06 fits", {"9", "06", "9", "6"}, "9:6:00", "9:6:00", 32760, 32760, 180},
-            {"9 h 59 is clamped to what the clock holds", {"9", "59", "0", "5"}, "9:6:7",
-             "0:5:00", 32767, 300, 60},
-            {"minutes over 59 add to the hours", {"0", "75", "0", "5"}, "1:15:00", "0:5:00",
-             4500, 300, 60},
-            {"blanks and a fraction", {" 1 ", "8.5", "0", " 7 "}, "1:8:00", "0:7:00", 4080, 420,
+            {"9 h 59 is clamped to what the clock holds",
+             {"9", "59", "0", "5"},
+             "9:6:7",
+             "0:5:00",
+             32767,
+             300,
              60},
-            {"texts that are no number count as 0", {"abc", "", "x", "12"}, "0:5:00", "0:12:00",
-             300, 720, 60},
-            {"a negative total plays 5 min", {"1", "-70", "-3", "0"}, "0:5:00", "0:5:00", 300,
-             300, 60},
+            {"minutes over 59 add to the hours",
+             {"0", "75", "0", "5"},
+             "1:15:00",
+             "0:5:00",
+             4500,
+             300,
+             60},
+            {"blanks and a fraction",
+             {" 1 ", "8.5", "0", " 7 "},
+             "1:8:00",
+             "0:7:00",
+             4080,
+             420,
+             60},
+            {"texts that are no number count as 0",
+             {"abc", "", "x", "12"},
+             "0:5:00",
+             "0:12:00",
+             300,
+             720,
+             60},
+            {"a negative total plays 5 min",
+             {"1", "-70", "-3", "0"},
+             "0:5:00",
+             "0:5:00",
+             300,
+             300,
+             60},
             {"beyond 16 bits", {"99999", "5", "0", "40000"}, "0:5:00", "0:5:00", 300, 300, 60},
         };
         for (const Routine routine : {Routine::StartUp, Routine::Reset}) {
             for (const Case& c : cases) {
-                QTest::addRow("%s: %s", routine == Routine::StartUp ? "start-up" : "reset",
-                              c.name)
-                    << routine << c.fields << c.left << c.right << c.leftSeconds
-                    << c.rightSeconds << c.warnSeconds;
+                QTest::addRow("%s: %s", routine == Routine::StartUp ? "start-up" : "reset", c.name)
+                    << routine << c.fields << c.left << c.right << c.leftSeconds << c.rightSeconds
+                    << c.warnSeconds;
             }
         }
     }
@@ -223,8 +246,8 @@ private slots:
         QTest::addColumn<int>("bannerPeriod");
         QTest::addColumn<bool>("bothButtonsShown");
         QTest::addColumn<QString>("leftMark");
-        QTest::newRow("start-up keeps the marks and buttons") << Routine::StartUp << 10 << false
-                                                              << "Over";
+        QTest::newRow("start-up keeps the marks and buttons")
+            << Routine::StartUp << 10 << false << "Over";
         QTest::newRow("reset clears them") << Routine::Reset << 30 << true << "";
         QTest::newRow("Ctrl+R is reset") << Routine::ResetFromMenu << 30 << true << "";
     }
