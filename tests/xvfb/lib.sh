@@ -1,0 +1,335 @@
+# Shared by the tests that run the real clock in a private X server, and by tools/screenshot.sh.
+# Source it from bash; it sets `set -euo pipefail` and an exit trap that stops what it started.
+#
+# There is no window manager in that server: windows have no frame and get the keyboard focus
+# only when given it (focus_window), and closing one means sending it the window manager's
+# close request (close_window).
+
+set -euo pipefail
+
+XVFB_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+SOURCE_DIR=$(cd "$XVFB_DIR/../.." && pwd)
+# Debian's interpreter: the helper needs python3-xlib, which only it has.
+PYTHON=/usr/bin/python3
+HELPER="$XVFB_DIR/xhelper.py"
+# ImageMagick itself, whatever else is called "convert" on the PATH.
+CONVERT=/usr/bin/convert
+BACKGROUND_PICTURE="$SOURCE_DIR/resources/background.jpg"
+
+MAIN_TITLE='^ Corvatine$'
+DIALOG_TITLE='^Set time parameters$'
+
+# The client area below the menu bar, and the rectangles of the main window's controls in it
+# (left top width height, pixels).
+CLIENT_WIDTH=567
+CLIENT_HEIGHT=283
+RECT_COMMAND2="148 104 57 33"
+RECT_COMMAND1="364 104 57 33"
+RECT_HOURS_LEFT="8 148 49 97"
+RECT_MIN_LEFT="68 148 97 97"
+RECT_SEC_LEFT="176 148 101 97"
+RECT_HOURS_RIGHT="296 148 49 97"
+RECT_MIN_RIGHT="356 148 93 97"
+RECT_SEC_RIGHT="460 148 101 97"
+DIGIT_BOXES=(RECT_HOURS_LEFT RECT_MIN_LEFT RECT_SEC_LEFT RECT_HOURS_RIGHT RECT_MIN_RIGHT
+             RECT_SEC_RIGHT)
+DIGIT_BACKGROUND="224 224 224"
+
+WORK_DIR=$(mktemp -d "${TMPDIR:-/tmp}/ostrevane-xvfb.XXXXXX")
+XVFB_PID=""
+APP_PID=""
+APP_STATUS=""
+FAILURES=0
+
+log() { printf '%s\n' "$*"; }
+
+# A failed check is reported and counted; the script goes on unless the check is fatal.
+pass() { log "ok - $*"; }
+fail() {
+    log "FAIL - $*"
+    FAILURES=$((FAILURES + 1))
+}
+die() {
+    log "FAIL - $*"
+    FAILURES=$((FAILURES + 1))
+    exit 1
+}
+
+# stop_child PID: asks a child of this script to end, forces it after 5 s, and reaps it.
+stop_child() {
+    local pid=$1 tries=50
+    kill "$pid" 2>/dev/null || return 0
+    while [ "$tries" -gt 0 ] && [ -n "$(awk '$3 != "Z"' "/proc/$pid/stat" 2>/dev/null)" ]; do
+        sleep 0.1
+        tries=$((tries - 1))
+    done
+    kill -KILL "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+}
+
+cleanup() {
+    local status=$?
+    [ -z "$APP_PID" ] || stop_child "$APP_PID"
+    [ -z "$XVFB_PID" ] || stop_child "$XVFB_PID"
+    # KEEP_SHOTS=1 keeps the screenshots of a passing run too.
+    if [ "$status" -ne 0 ] || [ "$FAILURES" -ne 0 ] || [ -n "${KEEP_SHOTS:-}" ]; then
+        log "screenshots and logs kept in $WORK_DIR"
+        [ -s "$WORK_DIR/app.stderr" ] && { log "--- application stderr:"; cat "$WORK_DIR/app.stderr"; }
+    else
+        rm -rf "$WORK_DIR"
+    fi
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+# Exit status for the end of a test script.
+finish() {
+    if [ "$FAILURES" -ne 0 ]; then
+        log "$FAILURES check(s) failed"
+        exit 1
+    fi
+    log "all checks passed"
+    exit 0
+}
+
+# poll SECONDS COMMAND...: runs the command every 0.1 s until it succeeds or time is up.
+poll() {
+    local seconds=$1
+    shift
+    local end
+    end=$(($(date +%s%N) + seconds * 1000000000))
+    until "$@"; do
+        [ "$(date +%s%N)" -lt "$end" ] || return 1
+        sleep 0.1
+    done
+}
+
+require_tools() {
+    local tool
+    for tool in Xvfb xdpyinfo xdotool import "$CONVERT" "$PYTHON"; do
+        command -v "$tool" >/dev/null || die "$tool is not installed (tools/setup.sh installs it)"
+    done
+    "$PYTHON" -c 'import Xlib' 2>/dev/null ||
+        die "python3-xlib is not installed for $PYTHON (tools/setup.sh installs it)"
+}
+
+# Starts Xvfb on the first free display from :90 to :130 and exports DISPLAY. A number that
+# another server takes in the meantime makes our server fail at once; then the next is tried.
+start_xvfb() {
+    require_tools
+    local n
+    for n in $(seq 90 130); do
+        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$WORK_DIR/xvfb.log" 2>&1 &
+        XVFB_PID=$!
+        if poll 10 xvfb_answers "$n"; then
+            export DISPLAY=":$n"
+            log "# Xvfb on :$n"
+            return 0
+        fi
+        kill "$XVFB_PID" 2>/dev/null || true
+        wait "$XVFB_PID" 2>/dev/null || true
+        XVFB_PID=""
+    done
+    die "no X server could be started on displays :90 to :130"
+}
+
+xvfb_answers() {
+    # Our own server must still be running: an answer could come from another one.
+    kill -0 "$XVFB_PID" 2>/dev/null || return 2
+    xdpyinfo -display ":$1" >/dev/null 2>&1
+}
+
+# Starts the binary in the background against our server; APP_PID is its process id.
+start_app() {
+    local binary=$1
+    [ -x "$binary" ] || die "no executable at $binary"
+    mkdir -p "$WORK_DIR/runtime"
+    chmod 700 "$WORK_DIR/runtime"
+    QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$WORK_DIR/runtime" \
+        "$binary" >"$WORK_DIR/app.stdout" 2>"$WORK_DIR/app.stderr" &
+    APP_PID=$!
+    APP_STATUS=""
+    log "# started $binary as process $APP_PID"
+}
+
+# True while the application runs; an ended child that was not waited for yet does not count.
+app_alive() {
+    [ -n "$APP_PID" ] || return 1
+    local state
+    state=$(awk '{print $3}' "/proc/$APP_PID/stat" 2>/dev/null) || return 1
+    [ -n "$state" ] && [ "$state" != Z ]
+}
+
+check_alive() {
+    if app_alive; then
+        pass "the application still runs $*"
+    else
+        die "the application ended unexpectedly $*"
+    fi
+}
+
+app_ended() { ! app_alive; }
+
+# wait_app_exit SECONDS: waits for the application to end and sets APP_STATUS; fails when it
+# does not end in time.
+wait_app_exit() {
+    poll "$1" app_ended || return 1
+    local status=0
+    wait "$APP_PID" || status=$?
+    APP_STATUS=$status
+    APP_PID=""
+}
+
+# find_window TITLE_REGEX [SECONDS]: prints the id of a mapped window with that title.
+find_window() {
+    local title=$1 seconds=${2:-10}
+    timeout "$seconds" xdotool search --sync --onlyvisible --name "$title" 2>/dev/null | head -n 1
+}
+
+# True when no mapped window has that title.
+window_gone() {
+    ! xdotool search --onlyvisible --name "$1" >/dev/null 2>&1
+}
+
+focus_window() {
+    timeout 10 xdotool windowfocus --sync "$1"
+}
+
+close_window() {
+    "$PYTHON" "$HELPER" close "$1"
+}
+
+# window_geometry ID: sets WIN_X WIN_Y WIN_W WIN_H (the window has no frame).
+window_geometry() {
+    local line
+    WIN_X="" WIN_Y="" WIN_W="" WIN_H=""
+    while IFS='=' read -r key value; do
+        case $key in
+            X) WIN_X=$value ;;
+            Y) WIN_Y=$value ;;
+            WIDTH) WIN_W=$value ;;
+            HEIGHT) WIN_H=$value ;;
+        esac
+    done < <(xdotool getwindowgeometry --shell "$1")
+    [ -n "$WIN_X" ] && [ -n "$WIN_Y" ] && [ -n "$WIN_W" ] && [ -n "$WIN_H" ]
+}
+
+# shot NAME: a screenshot of the whole screen as $WORK_DIR/NAME.png; prints the path of the
+# PPM copy that the helper reads.
+shot() {
+    local name=$1 count base
+    # Numbered in the order taken; the count lives in a file, as shot runs in a subshell.
+    count=$(($(cat "$WORK_DIR/shot-count" 2>/dev/null || echo 0) + 1))
+    printf '%s\n' "$count" >"$WORK_DIR/shot-count"
+    base="$WORK_DIR/$(printf '%03d' "$count")-$name"
+    import -window root "$base.png"
+    "$CONVERT" "$base.png" "$base.ppm"
+    printf '%s\n' "$base.ppm"
+}
+
+background_ppm() {
+    local ppm="$WORK_DIR/background.ppm"
+    [ -f "$ppm" ] || "$CONVERT" "$BACKGROUND_PICTURE" "$ppm"
+    printf '%s\n' "$ppm"
+}
+
+# locate_client WINDOW SHOT: finds the background picture in the window and sets CLIENT_X and
+# CLIENT_Y (screen position of the client area's top left) and MENU_BAR_HEIGHT. Fails when
+# the picture is not there (the window is not painted yet, or painted wrongly).
+locate_client() {
+    local window=$1 ppm=$2 dx dy score
+    window_geometry "$window" || return 1
+    read -r dx dy score < <("$PYTHON" "$HELPER" locate "$ppm" "$WIN_X" "$WIN_Y" "$WIN_W" \
+        "$WIN_H" "$(background_ppm)")
+    LOCATE_SCORE=$score
+    # A mean difference of a few levels is what two JPEG decoders make of the same picture.
+    awk -v s="$score" 'BEGIN { exit !(s < 3) }' || return 1
+    CLIENT_X=$((WIN_X + dx))
+    CLIENT_Y=$((WIN_Y + dy))
+    CLIENT_DX=$dx
+    MENU_BAR_HEIGHT=$dy
+}
+
+# wait_painted WINDOW: polls screenshots until the background picture shows in the window.
+wait_painted() {
+    local window=$1 ppm
+    local end=$((SECONDS + 10))
+    while [ "$SECONDS" -le "$end" ]; do
+        ppm=$(shot painted)
+        if locate_client "$window" "$ppm"; then
+            PAINTED_SHOT=$ppm
+            return 0
+        fi
+        sleep 0.2
+    done
+    return 1
+}
+
+# Coordinates below are client-area pixels; the functions add the client origin.
+
+# pixel SHOT X Y: prints "R G B".
+pixel() {
+    "$PYTHON" "$HELPER" pixel "$1" $((CLIENT_X + $2)) $((CLIENT_Y + $3))
+}
+
+# pixel_is SHOT X Y "R G B" [TOLERANCE]
+pixel_is() {
+    local actual
+    actual=$(pixel "$1" "$2" "$3")
+    colour_near "$actual" "$4" "${5:-0}"
+}
+
+colour_near() {
+    local -a a=($1) b=($2)
+    local tolerance=$3 i d
+    for i in 0 1 2; do
+        d=$((a[i] - b[i]))
+        [ "${d#-}" -le "$tolerance" ] || return 1
+    done
+}
+
+# region_diff SHOT_A SHOT_B "X Y W H": number of pixels that differ clearly. The same text is
+# not always drawn bit for bit the same (after the window has been hidden and shown again its
+# glyph edges may blend a few levels differently), while a changed digit changes its pixels by
+# a hundred levels and more.
+REDRAW_TOLERANCE=24
+region_diff() {
+    local -a r=($3)
+    "$PYTHON" "$HELPER" diff "$1" "$2" $((CLIENT_X + r[0])) $((CLIENT_Y + r[1])) "${r[2]}" \
+        "${r[3]}" "$REDRAW_TOLERANCE"
+}
+
+# region_ink SHOT "X Y W H" "R G B": pixels that are not (nearly) the given colour.
+region_ink() {
+    local -a r=($2)
+    "$PYTHON" "$HELPER" ink "$1" $((CLIENT_X + r[0])) $((CLIENT_Y + r[1])) "${r[2]}" "${r[3]}" \
+        $3 24
+}
+
+# shows_background SHOT "X Y W H": the rectangle shows the background picture, so no control
+# is drawn there.
+shows_background() {
+    local -a r=($2)
+    "$PYTHON" "$HELPER" matches "$1" $((CLIENT_X + r[0])) $((CLIENT_Y + r[1])) \
+        "$(background_ppm)" "${r[0]}" "${r[1]}" "${r[2]}" "${r[3]}" 8
+}
+
+# digits_differ SHOT_A SHOT_B: number of pixels that differ over all six digit boxes.
+digits_differ() {
+    local total=0 box n
+    for box in "${DIGIT_BOXES[@]}"; do
+        n=$(region_diff "$1" "$2" "${!box}")
+        total=$((total + n))
+    done
+    printf '%s\n' "$total"
+}
+
+# click X Y: a real mouse click at client coordinates.
+click() {
+    xdotool mousemove --sync $((CLIENT_X + $1)) $((CLIENT_Y + $2)) click 1
+}
+
+key() {
+    xdotool key --delay 50 "$@"
+}
