@@ -25,6 +25,8 @@ int main(int argc, char* argv[])
     // The program ends when the main window closes, and only then: it is hidden while the
     // settings dialog is up, and closing another window must not end the game behind it.
     QApplication::setQuitOnLastWindowClosed(false);
+    // Lets the desktop match the window to its menu entry and icon (on Wayland in particular).
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.ostrevane.Corvatine"));
 
     Form1 form;
     form.show();

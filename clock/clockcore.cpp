@@ -1,6 +1,7 @@
 #include "clockcore.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace clockcore {
 
@@ -52,8 +53,12 @@ PushResult push(ClockState& state, Side pusher)
 
 void pause(ClockState& state, Side running)
 {
-    // The player who pushed last is the one whose clock is not running.
-    --state.moves(opponent(running));
+    // The player who pushed last is the one whose clock is not running. Like the counts that
+    // grow, this one stops at the end of its range rather than wrap round to the top.
+    qint16& moves = state.moves(opponent(running));
+    if (moves > std::numeric_limits<qint16>::min()) {
+        --moves;
+    }
 }
 
 qint16 warnThreshold(qint16 leftSeconds, qint16 rightSeconds)

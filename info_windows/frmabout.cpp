@@ -2,6 +2,7 @@
 
 #include <appinfo.h>
 #include <artwork.h>
+#include <spokentext.h>
 #include <twips.h>
 
 #include <QApplication>
@@ -12,6 +13,7 @@
 #include <QPalette>
 #include <QPixmap>
 #include <QPushButton>
+
 
 namespace {
 
@@ -69,6 +71,10 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent)
     setGeometry(QRect(clientTopLeft, clientSize));
 
     createControls();
+    describeForScreenReaders(*this, {{"picIcon", "Program icon", nullptr},
+                                     {"lblVersion", nullptr, "Version of the program"},
+                                     {"Line1", "Separator line", nullptr},
+                                     {"cmdOK", nullptr, "Close the About window"}});
     Form_Load();
 }
 

@@ -1,5 +1,6 @@
 #include "help.h"
 
+#include <spokentext.h>
 #include <twips.h>
 
 #include <QApplication>
@@ -99,6 +100,7 @@ Help::Help(QWidget* parent) : QWidget(parent, Qt::Window)
     resize(clientSize);
     createLabels();
     createButton();
+    describeForScreenReaders(*this, {{"Command1", nullptr, "Close the help window"}});
 }
 
 void Help::createLabels()

@@ -105,6 +105,21 @@ private:
     QPixmap m_background;
 };
 
+// A picture box: its picture at its natural size from the top left corner, pixels doubled
+// sharp-edged at a display scale of 2 where a plain label would smooth them.
+class PictureBox : public QLabel
+{
+public:
+    explicit PictureBox(QWidget* parent) : QLabel(parent) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.drawPixmap(contentsRect().topLeft(), pixmap());
+    }
+};
+
 void setTimerEnabled(QTimer* timer, bool enabled)
 {
     // Enabling a clock that already runs keeps its schedule: restarting it would let the side
@@ -113,6 +128,20 @@ void setTimerEnabled(QTimer* timer, bool enabled)
         timer->stop();
     } else if (!timer->isActive()) {
         timer->start();
+    }
+}
+
+// "1 hour", "4 minutes": a count as a screen reader should say it.
+QString spokenCount(int count, const char* one, const char* many)
+{
+    return QString::number(count) + QLatin1Char(' ') + QString::fromLatin1(count == 1 ? one : many);
+}
+
+// Names change with every tick; announcing one that did not change would be noise.
+void setAccessibleNameIfChanged(QWidget* widget, const QString& name)
+{
+    if (widget->accessibleName() != name) {
+        widget->setAccessibleName(name);
     }
 }
 
@@ -134,6 +163,7 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent), m_alertSound(makeSystemAler
     createMenus();
     createTimers();
     setTabOrders();
+    describeControlsForScreenReaders();
 
     m_sides[static_cast<int>(Side::Left)] = {lblHoursLeft, lblMinLeft,     lblSecLeft, lblDot2,
                                              Label3,       MovesLeft,      Timer1,     Command2,
@@ -186,7 +216,7 @@ void Form1::createBannerStrip()
          artwork::banner3Tooltip, QPalette::Button},
     };
     for (const Banner& banner : banners) {
-        auto* box = new QLabel(centralWidget());
+        auto* box = new PictureBox(centralWidget());
         box->setObjectName(QString::fromLatin1(banner.name));
         box->setGeometry(banner.geometry);
         box->setPixmap(QPixmap(QString::fromLatin1(banner.picture)));
@@ -337,7 +367,9 @@ void Form1::createGameOverMarks()
         label->setGeometry(geometry);
         label->setFont(font);
         label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-        label->setFrameStyle(QFrame::Box | QFrame::Plain);
+        // A single sunken line, as a framed label has on the desktop; a plain box would be
+        // drawn in the mark's bright green text colour around each clock all game long.
+        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         label->setLineWidth(1);
         paintLabel(label, gameOverText, std::nullopt);
         return label;
@@ -519,6 +551,59 @@ void Form1::stopBothClocks()
     setTimerEnabled(Timer2, false);
 }
 
+// ---- Screen readers ----------------------------------------------------------------------
+
+void Form1::describeControlsForScreenReaders()
+{
+    centralWidget()->setAccessibleName(QStringLiteral("Clock face"));
+    for (QLabel* banner : {Picture1, Picture2, Picture3}) {
+        banner->setAccessibleName(QStringLiteral("Banner picture"));
+    }
+    // The push buttons show only arrows; their tooltips stay as the descriptions.
+    Command2->setAccessibleName(
+        QStringLiteral("Left player's clock button: end the left player's move"));
+    Command1->setAccessibleName(
+        QStringLiteral("Right player's clock button: end the right player's move"));
+    Label5->setAccessibleDescription(QStringLiteral("Caption of the left player's move counter"));
+    Label6->setAccessibleDescription(QStringLiteral("Caption of the right player's move counter"));
+    lblDot1->setAccessibleName(QStringLiteral("Left clock: separator of hours and minutes"));
+    lblDot2->setAccessibleName(QStringLiteral("Left clock: separator of minutes and seconds"));
+    lblDot3->setAccessibleName(QStringLiteral("Right clock: separator of hours and minutes"));
+    lblDot4->setAccessibleName(QStringLiteral("Right clock: separator of minutes and seconds"));
+    // A menu's popup is named as its entry in the menu bar is.
+    for (QMenu* menu : menuBar()->findChildren<QMenu*>()) {
+        menu->setAccessibleName(QString(menu->title()).remove(QLatin1Char('&')));
+    }
+}
+
+// Said from what the labels show, so that a screen reader never tells another time or count
+// than the one on screen. The hours label, the first of a clock, carries the whole time.
+void Form1::updateAccessibleTexts(Side side)
+{
+    const SideControls& shown = controls(side);
+    const QString clock =
+        side == Side::Left ? QStringLiteral("Left clock") : QStringLiteral("Right clock");
+    const QString player =
+        side == Side::Left ? QStringLiteral("Left player's") : QStringLiteral("Right player's");
+    const int hours = shown.hours->text().toInt();
+    const int minutes = shown.minutes->text().toInt();
+    const int seconds = shown.seconds->text().toInt();
+    setAccessibleNameIfChanged(shown.hours, QStringLiteral("%1: %2 %3 %4")
+                                                .arg(clock, spokenCount(hours, "hour", "hours"),
+                                                     spokenCount(minutes, "minute", "minutes"),
+                                                     spokenCount(seconds, "second", "seconds")));
+    setAccessibleNameIfChanged(shown.minutes,
+                               QStringLiteral("%1 minutes: %2").arg(clock).arg(minutes));
+    setAccessibleNameIfChanged(shown.seconds,
+                               QStringLiteral("%1 seconds: %2").arg(clock).arg(seconds));
+    setAccessibleNameIfChanged(shown.moves,
+                               QStringLiteral("%1 moves: %2").arg(player, shown.moves->text()));
+    setAccessibleNameIfChanged(shown.gameOverMark,
+                               shown.gameOverMark->text().isEmpty()
+                                   ? QStringLiteral("%1: time is not up").arg(clock)
+                                   : QStringLiteral("%1: time is up, the game is over").arg(clock));
+}
+
 // ---- Count-down ---------------------------------------------------------------------------
 
 void Form1::Timer1_Timer()
@@ -556,6 +641,7 @@ void Form1::showTime(Side side, const clockcore::TimeParts& time)
     side_.hours->setText(QString::number(time.hours));
     side_.minutes->setText(QString::number(time.minutes));
     side_.seconds->setText(QString::number(time.seconds));
+    updateAccessibleTexts(side);
 }
 
 void Form1::setClockColours(Side side, bool warning)
@@ -573,6 +659,7 @@ void Form1::setGameOverMark(Side side, bool over)
     QLabel* mark = controls(side).gameOverMark;
     paintLabel(mark, gameOverText, over ? std::optional<QColor>(gameOverBackground) : std::nullopt);
     mark->setText(over ? QString::fromLatin1(gameOverCaption) : QString());
+    updateAccessibleTexts(side);
 }
 
 void Form1::showTimeOut(Side side)
@@ -629,6 +716,7 @@ void Form1::pushBy(Side pusher)
     own.pushMenuEntry->setEnabled(false);
     other.pushMenuEntry->setEnabled(true);
     other.pushButton->setFocus();
+    updateAccessibleTexts(pusher);
 }
 
 void Form1::showFirstBanner()

@@ -100,6 +100,10 @@ private:
     void showGameOverMessage();
     void setClockColours(clockcore::Side side, bool warning);
     void setGameOverMark(clockcore::Side side, bool over);
+    // Screen readers: what each control is for, and the clocks and counters in words (the glyphs
+    // and bare digits on screen say little when read out).
+    void describeControlsForScreenReaders();
+    void updateAccessibleTexts(clockcore::Side side);
     void startGameFromSettings(qint16 bannerPeriod);
     void showFirstBanner();
     void advanceBannerStrip();

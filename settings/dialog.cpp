@@ -2,11 +2,13 @@
 
 #include <appinfo.h>
 #include <numberconversion.h>
+#include <spokentext.h>
 #include <twips.h>
 
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFont>
+#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,6 +28,9 @@ constexpr char hoursMessage[] = "Choose any number between 0 and 9";
 constexpr char minutesMessage[] = "Enter any number between 0 and 59";
 
 constexpr char labelFontFamily[] = "MS Sans Serif";
+// The old bitmap face is rarely installed. Where it is not, font substitution would pick a broad
+// sans face in which the captions no longer fit their labels; Arial's metrics are close to it.
+constexpr char labelFontStandIn[] = "Arial";
 constexpr qreal labelPointSize = 8.25;
 constexpr char fieldFontFamily[] = "Arial";
 constexpr int fieldPointSize = 12;
@@ -38,7 +43,8 @@ constexpr Qt::FocusPolicy keyboardOnlyFocus = Qt::TabFocus;
 
 QFont labelFont()
 {
-    QFont font(QString::fromLatin1(labelFontFamily));
+    const QString family = QString::fromLatin1(labelFontFamily);
+    QFont font(QFontDatabase::hasFamily(family) ? family : QString::fromLatin1(labelFontStandIn));
     font.setPointSizeF(labelPointSize);
     font.setBold(true);
     return font;
@@ -91,6 +97,17 @@ Dialog::Dialog(QWidget* parent)
     setTabOrder(Text4, OKButton);
     setTabOrder(OKButton, CancelButton);
     installRangeChecks();
+    // The fields are named after the player and unit they hold, which on screen only the
+    // captions above them tell.
+    describeForScreenReaders(*this,
+                             {{"Label1", "Left player's time, hours and minutes", nullptr},
+                              {"Label2", "Right player's time, hours and minutes", nullptr},
+                              {"Combo1", "Left player's hours", "From 0 to 9"},
+                              {"Text2", "Left player's minutes", "From 0 to 59"},
+                              {"Combo2", "Right player's hours", "From 0 to 9"},
+                              {"Text4", "Right player's minutes", "From 0 to 59"},
+                              {"OKButton", nullptr, "Start a new game with these times"},
+                              {"CancelButton", nullptr, "Close without changing the times"}});
 
     Form_Load();
 }

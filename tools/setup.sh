@@ -8,6 +8,13 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   fonts-liberation2 fonts-dejavu-core fontconfig
   xvfb x11-utils xdotool imagemagick python3
+  # The robustness tests: the fuzz target (clang with its libFuzzer and sanitizer runtimes), the
+  # trace of the real binary, and the X helper that the real-window tests use.
+  clang libclang-rt-14-dev strace python3-xlib
+  # The desktop: the warning sound through the freedesktop sound theme (and the private sound
+  # server its test records), install and package checks, and the screen reader's bus.
+  libcanberra-dev libcanberra-pulse sound-theme-freedesktop pulseaudio pulseaudio-utils
+  desktop-file-utils appstream dpkg-dev binutils dbus-daemon at-spi2-core python3-pyatspi
 )
 
 missing=()

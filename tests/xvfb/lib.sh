@@ -327,7 +327,9 @@ digits_differ() {
 
 # click X Y: a real mouse click at client coordinates.
 click() {
-    xdotool mousemove --sync $((CLIENT_X + $1)) $((CLIENT_Y + $2)) click 1
+    # No --sync: it waits for the pointer to move and stalls when it is already there; the
+    # server handles the motion before the click anyway, both coming over one connection.
+    xdotool mousemove $((CLIENT_X + $1)) $((CLIENT_Y + $2)) click 1
 }
 
 key() {

@@ -1,0 +1,292 @@
+// The settings dialog, the help window and the About window opened and closed a thousand times
+// for each way out the program has, the ways in taking turns, with real keys and clicks where a
+// player would use them. After each cycle the program holds at most one of each window, the
+// one the main window knows about; the sanitizer build checks that nothing leaks or is used
+// after it is freed on the way.
+
+#include "testsupport.h"
+
+#include <dialog.h>
+#include <form1.h>
+#include <frmabout.h>
+#include <help.h>
+
+#include <QAction>
+#include <QElapsedTimer>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTest>
+#include <QWindow>
+
+#include <functional>
+#include <vector>
+
+namespace {
+
+constexpr int cyclesPerWayOut = 1000;
+
+// What a way out leaves behind.
+enum class Leaves
+{
+    Hidden,   // the window stays, hidden, for its next use
+    Destroyed // the window is gone; its next use creates a fresh one
+};
+
+struct WayIn
+{
+    const char* name;
+    std::function<void()> open;
+};
+
+struct WayOut
+{
+    const char* name;
+    std::function<void(QWidget*)> close;
+    Leaves leaves;
+};
+
+template <typename T> int windowsOfType()
+{
+    int count = 0;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        count += qobject_cast<T*>(window) != nullptr ? 1 : 0;
+    }
+    return count;
+}
+
+template <typename T> int visibleWindowsOfType()
+{
+    int count = 0;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        count += qobject_cast<T*>(window) != nullptr && window->isVisible() ? 1 : 0;
+    }
+    return count;
+}
+
+void flushDeferredDeletes()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// The close box: what the window manager's close request does to a window, delivered the way
+// the platform delivers it.
+void closeBox(QWidget* window)
+{
+    window->windowHandle()->close();
+}
+
+QtMessageHandler previousHandler = nullptr;
+
+void keyToFocus(QWidget* window, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QWidget* focused = window->focusWidget() != nullptr ? window->focusWidget() : window;
+    QTest::keyClick(focused, key, modifiers);
+}
+
+} // namespace
+
+class ChurnTest : public QObject, protected testsupport::ClockWindowFixture
+{
+    Q_OBJECT
+
+private:
+    // Keys and shortcuts reach only the active window; an earlier cycle may have left none.
+    void activateMain()
+    {
+        if (QApplication::activeWindow() != form.get()) {
+            QVERIFY(testsupport::activate(form.get()));
+        }
+    }
+
+    // Opens the menu by its access key and chooses an entry with the arrow keys and Enter.
+    void chooseFromMenu(char accessKey, int downPresses)
+    {
+        activateMain();
+        QTest::keyClick(form.get(), accessKey, Qt::AltModifier);
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QVERIFY(menu != nullptr);
+        for (int i = 0; i < downPresses; ++i) {
+            QTest::keyClick(menu, Qt::Key_Down);
+        }
+        QTest::keyClick(menu, Qt::Key_Return);
+    }
+
+    // A thousand cycles for every way out, the ways in taking turns within them. Each cycle:
+    // open, check there is exactly one such window and it is shown; close, let deferred
+    // deletions happen, and check what is left.
+    template <typename T>
+    void churn(const std::vector<WayIn>& in, const std::vector<WayOut>& out,
+               const std::function<T*()>& known)
+    {
+        const int othersBefore = windowsOfType<Dialog>() + windowsOfType<Help>() +
+                                 windowsOfType<frmAbout>() - windowsOfType<T>();
+        for (const WayOut& wayOut : out) {
+            QElapsedTimer elapsed;
+            elapsed.start();
+            for (int cycle = 0; cycle < cyclesPerWayOut; ++cycle) {
+                const WayIn& wayIn = in[cycle % in.size()];
+                const QString where =
+                    QStringLiteral("cycle %1, in by %2, out by %3")
+                        .arg(cycle)
+                        .arg(QLatin1String(wayIn.name), QLatin1String(wayOut.name));
+                wayIn.open();
+                if (QTest::currentTestFailed()) {
+                    QFAIL(qPrintable(where));
+                }
+                T* window = known();
+                if (window == nullptr || !window->isVisible() || windowsOfType<T>() != 1) {
+                    QFAIL(qPrintable(where + QStringLiteral(": not exactly one window, shown")));
+                }
+                if (!window->isActiveWindow()) {
+                    window->activateWindow();
+                    QVERIFY2(QTest::qWaitForWindowActive(window), qPrintable(where));
+                }
+                wayOut.close(window);
+                flushDeferredDeletes();
+                const int expected = wayOut.leaves == Leaves::Hidden ? 1 : 0;
+                const bool knownRight = expected == 1 ? known() == window : known() == nullptr;
+                if (windowsOfType<T>() != expected || visibleWindowsOfType<T>() != 0 ||
+                    !knownRight || windowsOfType<Form1>() != 1 ||
+                    windowsOfType<QMessageBox>() != 0 || !boxes->seen().empty()) {
+                    QFAIL(qPrintable(QStringLiteral("%1: %2 left (%3 shown), main window "
+                                                    "knows %4, %5 main windows, %6 messages")
+                                         .arg(where)
+                                         .arg(windowsOfType<T>())
+                                         .arg(visibleWindowsOfType<T>())
+                                         .arg(known() == nullptr ? "none"
+                                              : knownRight       ? "this one"
+                                                                 : "another one")
+                                         .arg(windowsOfType<Form1>())
+                                         .arg(boxes->seen().size())));
+                }
+            }
+            qInfo("out by %s: %d cycles in %lld ms", wayOut.name, cyclesPerWayOut,
+                  static_cast<long long>(elapsed.elapsed()));
+        }
+        // The other kinds of window were left as they were.
+        QCOMPARE(windowsOfType<Dialog>() + windowsOfType<Help>() + windowsOfType<frmAbout>() -
+                     windowsOfType<T>(),
+                 othersBefore);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        // Closing one of these windows must not end the test program.
+        QApplication::setQuitOnLastWindowClosed(false);
+        // The offscreen platform says so every time a window is raised or grabs the keyboard:
+        // thousands of lines that tell nothing.
+        previousHandler = qInstallMessageHandler(
+            [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+                if (!message.startsWith(QLatin1String("This plugin does not support"))) {
+                    previousHandler(type, context, message);
+                }
+            });
+    }
+    void init() { QVERIFY(openClockWindow()); }
+    void cleanup() { closeClockWindow(); }
+
+    void settingsDialog()
+    {
+        auto* setButton = find<QPushButton>("CommSet");
+        const std::vector<WayIn> in{
+            {"Set button click",
+             [&] {
+                 QTest::mouseClick(setButton, Qt::LeftButton);
+             }},
+            {"Ctrl+S",
+             [&] {
+                 activateMain();
+                 keyToFocus(form.get(), Qt::Key_S, Qt::ControlModifier);
+             }},
+            {"File menu by keyboard",
+             [&] {
+                 chooseFromMenu('f', 0);
+             }},
+            {"Set time entry",
+             [&] {
+                 find<QAction>("mnuFileSet")->trigger();
+             }},
+        };
+        const auto button = [](QWidget* dialog, const char* name) {
+            return dialog->findChild<QPushButton*>(name);
+        };
+        const std::vector<WayOut> out{
+            {"OK",
+             [&](QWidget* dialog) {
+                 QTest::mouseClick(button(dialog, "OKButton"), Qt::LeftButton);
+             },
+             Leaves::Hidden},
+            {"Cancel",
+             [&](QWidget* dialog) {
+                 QTest::mouseClick(button(dialog, "CancelButton"), Qt::LeftButton);
+             },
+             Leaves::Hidden},
+            {"Enter", [](QWidget* dialog) { keyToFocus(dialog, Qt::Key_Return); }, Leaves::Hidden},
+            {"Esc", [](QWidget* dialog) { keyToFocus(dialog, Qt::Key_Escape); }, Leaves::Hidden},
+            {"close box", closeBox, Leaves::Destroyed},
+        };
+        churn<Dialog>(in, out, [&] { return form->existingSettingsDialog(); });
+        // Whichever way it went, the main window is back.
+        QVERIFY(form->isVisible());
+    }
+
+    void helpWindow()
+    {
+        const std::vector<WayIn> in{
+            {"Ctrl+H",
+             [&] {
+                 activateMain();
+                 keyToFocus(form.get(), Qt::Key_H, Qt::ControlModifier);
+             }},
+            {"Help menu by keyboard",
+             [&] {
+                 chooseFromMenu('h', 0);
+             }},
+            {"General help entry",
+             [&] {
+                 find<QAction>("mnuHelpGeneral")->trigger();
+             }},
+        };
+        const auto ok = [](QWidget* help) {
+            return help->findChild<QPushButton*>("Command1");
+        };
+        const std::vector<WayOut> out{
+            {"OK click", [&](QWidget* help) { QTest::mouseClick(ok(help), Qt::LeftButton); },
+             Leaves::Hidden},
+            {"Space on OK", [&](QWidget* help) { QTest::keyClick(ok(help), Qt::Key_Space); },
+             Leaves::Hidden},
+            {"close box", closeBox, Leaves::Destroyed},
+        };
+        churn<Help>(in, out, [&] { return form->existingHelpWindow(); });
+    }
+
+    void aboutWindow()
+    {
+        const std::vector<WayIn> in{
+            {"Help menu by keyboard",
+             [&] {
+                 chooseFromMenu('h', 1);
+             }},
+            {"About entry",
+             [&] {
+                 find<QAction>("mnuHelpAbout")->trigger();
+             }},
+        };
+        const std::vector<WayOut> out{
+            {"OK click",
+             [](QWidget* about) {
+                 QTest::mouseClick(about->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+             },
+             Leaves::Destroyed},
+            {"Enter", [](QWidget* about) { keyToFocus(about, Qt::Key_Return); }, Leaves::Destroyed},
+            {"Esc", [](QWidget* about) { keyToFocus(about, Qt::Key_Escape); }, Leaves::Destroyed},
+            {"close box", closeBox, Leaves::Destroyed},
+        };
+        churn<frmAbout>(in, out, [&] { return form->existingAboutWindow(); });
+    }
+};
+
+QTEST_MAIN(ChurnTest)
+#include "tst_churn.moc"

@@ -1,0 +1,196 @@
+// The program in unusual locales: a decimal comma, points and blanks as group separators,
+// Arabic-Indic digits with their own decimal separator. Start-up, the settings dialog's checks
+// and the game that follows must work in each, with times typed the way that locale writes them.
+
+#include "testsupport.h"
+
+#include <dialog.h>
+#include <form1.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+using clockcore::Side;
+
+namespace {
+
+constexpr char hoursMessage[] = "Choose any number between 0 and 9";
+constexpr char minutesMessage[] = "Enter any number between 0 and 59";
+constexpr int refused = -1;
+
+QLocale localeNamed(const QString& name)
+{
+    return name == QLatin1String("C") ? QLocale::c() : QLocale(name);
+}
+
+// Types the text as a keyboard of that script would: one key event per character, carrying
+// the character (QTest's own typing only knows Latin-1).
+void typeText(QWidget* field, const QString& text)
+{
+    for (const QChar c : text) {
+        QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+}
+
+} // namespace
+
+class HostileTest : public QObject, protected testsupport::ClockWindowFixture
+{
+    Q_OBJECT
+
+private:
+    QLocale m_initialLocale;
+
+    QString shownClock(Side side) const
+    {
+        const bool left = side == Side::Left;
+        return find<QLabel>(left ? "lblHoursLeft" : "lblHoursRight")->text() + ':' +
+               find<QLabel>(left ? "lblMinLeft" : "lblMinRight")->text() + ':' +
+               find<QLabel>(left ? "lblSecLeft" : "lblSecRight")->text();
+    }
+
+    // Replaces a field's text by typing, the way a player does: select all, then type.
+    static void replaceText(QWidget* field, const QString& text)
+    {
+        field->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(field, Qt::Key_Delete);
+        typeText(field, text);
+    }
+
+private slots:
+    void initTestCase() { m_initialLocale = QLocale(); }
+    void cleanup()
+    {
+        closeClockWindow();
+        QLocale::setDefault(m_initialLocale);
+    }
+
+    // Start-up reads the dialog's default texts in the player's locale and plays 5 minutes;
+    // the clock shows plain digits whatever the locale writes numbers with.
+    void startsAndPlays_data()
+    {
+        QTest::addColumn<QString>("locale");
+        for (const char* name :
+             {"C", "de_DE", "fr_FR", "ru_RU", "ar_EG", "fa_IR", "hi_IN", "zh_CN", "ja_JP"}) {
+            QTest::newRow(name) << QString::fromLatin1(name);
+        }
+    }
+    void startsAndPlays()
+    {
+        QFETCH(QString, locale);
+        QLocale::setDefault(localeNamed(locale));
+        QVERIFY(openClockWindow());
+        QCOMPARE(shownClock(Side::Left), QStringLiteral("0:5:00"));
+        QCOMPARE(shownClock(Side::Right), QStringLiteral("0:5:00"));
+
+        QTest::mouseClick(find<QPushButton>("Command1"), Qt::LeftButton);
+        form->Timer1_Timer();
+        QCOMPARE(shownClock(Side::Left), QStringLiteral("0:4:59"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        form->Timer2_Timer();
+        form->Timer2_Timer();
+        QCOMPARE(shownClock(Side::Right), QStringLiteral("0:4:58"));
+        QCOMPARE(find<QLabel>("MovesLeft")->text(), QStringLiteral("1"));
+        QVERIFY(boxes->seen().empty());
+    }
+
+    // Times typed into the dialog in the locale's own way, through its checks (Tab from each
+    // field), applied with OK; or the message that refuses them.
+    void typedTimes_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("hours");
+        QTest::addColumn<QString>("minutes");
+        QTest::addColumn<int>("seconds"); // or refused
+        QTest::addColumn<QString>("message");
+        const int eightThirty = 8 * 3600 + 30 * 60;
+        QTest::newRow("German decimal comma, half to even") << "de_DE"
+                                                            << "8,5"
+                                                            << "30" << eightThirty << "";
+        QTest::newRow("German point groups digits: refused") << "de_DE"
+                                                             << "8.5"
+                                                             << "30" << refused << hoursMessage;
+        QTest::newRow("Russian decimal comma rounds 9,5 past 9: refused")
+            << "ru_RU"
+            << "9,5"
+            << "0" << refused << hoursMessage;
+        QTest::newRow("Russian fractions in both fields") << "ru_RU"
+                                                          << "7,5"
+                                                          << "59,4" << 8 * 3600 + 59 * 60 << "";
+        QTest::newRow("Arabic digits and decimal separator")
+            << "ar_EG" << QStringLiteral("\u0668\u066b\u0665") << QStringLiteral("\u0663\u0660")
+            << eightThirty << "";
+        QTest::newRow("Arabic digits, the longest time")
+            << "ar_EG" << QStringLiteral("\u0669") << QStringLiteral("\u0665\u0669") << 32767 << "";
+        QTest::newRow("Arabic locale still reads Latin digits") << "ar_EG"
+                                                                << "8"
+                                                                << "05" << 8 * 3600 + 5 * 60 << "";
+        QTest::newRow("Arabic digits, minutes out of range: refused")
+            << "ar_EG" << QStringLiteral("\u0661") << QStringLiteral("\u0666\u0660") << refused
+            << minutesMessage;
+        QTest::newRow("Persian digits")
+            << "fa_IR" << QStringLiteral("\u06F2") << QStringLiteral("\u06F1\u06F5")
+            << 2 * 3600 + 15 * 60 << "";
+        QTest::newRow("French blanks around") << "fr_FR"
+                                              << " 1 "
+                                              << "0,4" << 3600 << "";
+    }
+    void typedTimes()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, hours);
+        QFETCH(QString, minutes);
+        QFETCH(int, seconds);
+        QFETCH(QString, message);
+        QLocale::setDefault(localeNamed(locale));
+        QVERIFY(openClockWindow());
+
+        form->CommSet_Click();
+        Dialog* dialog = form->existingSettingsDialog();
+        QVERIFY(dialog != nullptr);
+        dialog->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        auto* hoursCombo = dialog->findChild<QComboBox*>("Combo1");
+        QWidget* hoursField = hoursCombo->lineEdit();
+        QWidget* minutesField = dialog->findChild<QLineEdit*>("Text2");
+
+        replaceText(hoursField, hours);
+        QTest::keyClick(hoursField, Qt::Key_Tab);
+        if (boxes->seen().empty()) {
+            QTRY_VERIFY(minutesField->hasFocus());
+            replaceText(minutesField, minutes);
+            QTest::keyClick(minutesField, Qt::Key_Tab);
+        }
+
+        if (seconds == refused) {
+            QCOMPARE(boxes->seen().size(), std::size_t{1});
+            QCOMPARE(boxes->seen().front().text, message);
+            // The refused field keeps the focus; Esc leaves without applying anything.
+            QCOMPARE(dialog->focusWidget(), message == hoursMessage ? hoursCombo : minutesField);
+            dialog->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(dialog));
+            QTest::keyClick(dialog->focusWidget(), Qt::Key_Escape);
+            QTRY_VERIFY(form->isVisible());
+            QCOMPARE(int(form->clockState().leftSeconds), 300);
+            return;
+        }
+        QVERIFY(boxes->seen().empty());
+        QTest::mouseClick(dialog->findChild<QPushButton*>("OKButton"), Qt::LeftButton);
+        QTRY_VERIFY(form->isVisible());
+        QCOMPARE(int(form->clockState().leftSeconds), seconds);
+        QCOMPARE(int(form->clockState().rightSeconds), 300);
+
+        // And the game runs from there.
+        QVERIFY(testsupport::activate(form.get()));
+        QTest::mouseClick(find<QPushButton>("Command1"), Qt::LeftButton);
+        form->Timer1_Timer();
+        QCOMPARE(int(form->clockState().leftSeconds), seconds - 1);
+    }
+};
+
+QTEST_MAIN(HostileTest)
+#include "tst_hostile.moc"
