@@ -297,62 +297,48 @@ void Form1::createMoveCounters()
 
 void Form1::createClockDigits()
 {
+    constexpr int top = 2220;
+    constexpr int height = 1455;
     constexpr qreal points = 72;
-    const QFont font = arialFont(points);
-    struct Digits
-    {
-        QLabel*& label;
-        const char* name;
-        QRect geometry;
-        QColor text;
-    };
-    const Digits digits[] = {
-        {lblHoursLeft, "lblHoursLeft", twips::rect(120, 2220, 735, 1455), {128, 128, 255}},
-        {lblMinLeft, "lblMinLeft", twips::rect(1020, 2220, 1455, 1455), leftClockColour},
-        {lblSecLeft, "lblSecLeft", twips::rect(2640, 2220, 1515, 1455), leftClockColour},
-        {lblHoursRight, "lblHoursRight", twips::rect(4440, 2220, 735, 1455), {255, 128, 255}},
-        {lblMinRight, "lblMinRight", twips::rect(5340, 2220, 1395, 1455), rightClockColour},
-        {lblSecRight, "lblSecRight", twips::rect(6900, 2220, 1515, 1455), rightClockColour},
-    };
-    for (const Digits& item : digits) {
-        auto* label = new QLabel(centralWidget());
-        label->setObjectName(QString::fromLatin1(item.name));
-        label->setGeometry(item.geometry);
-        label->setFont(font);
-        label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-        paintLabel(label, item.text, clockBackground);
-        item.label = label;
-    }
+    addLabels(
+        {
+            {lblHoursLeft, "lblHoursLeft", twips::rect(120, top, 735, height), {128, 128, 255}},
+            {lblMinLeft, "lblMinLeft", twips::rect(1020, top, 1455, height), leftClockColour},
+            {lblSecLeft, "lblSecLeft", twips::rect(2640, top, 1515, height), leftClockColour},
+            {lblHoursRight, "lblHoursRight", twips::rect(4440, top, 735, height), {255, 128, 255}},
+            {lblMinRight, "lblMinRight", twips::rect(5340, top, 1395, height), rightClockColour},
+            {lblSecRight, "lblSecRight", twips::rect(6900, top, 1515, height), rightClockColour},
+        },
+        {}, arialFont(points), Qt::AlignHCenter, clockBackground);
 }
 
 void Form1::createColons()
 {
-    constexpr qreal points = 48;
-    const QFont font = arialFont(points);
-    struct Colon
-    {
-        QLabel*& label;
-        const char* name;
-        QRect geometry;
-        QColor text;
-    };
     constexpr int top = 2460;
     constexpr int width = 195;
     constexpr int height = 1215;
+    constexpr qreal points = 48;
     // Created in this order so that each later colon lies above the earlier ones.
-    const Colon colons[] = {
-        {lblDot1, "lblDot1", twips::rect(780, top, width, height), {128, 128, 255}},
-        {lblDot2, "lblDot2", twips::rect(2400, top, width, height), leftClockColour},
-        {lblDot3, "lblDot3", twips::rect(5100, top, width, height), {255, 0, 255}},
-        {lblDot4, "lblDot4", twips::rect(6660, top, width, height), rightClockColour},
-    };
-    for (const Colon& item : colons) {
-        auto* label = new QLabel(QStringLiteral(":"), centralWidget());
+    addLabels(
+        {
+            {lblDot1, "lblDot1", twips::rect(780, top, width, height), {128, 128, 255}},
+            {lblDot2, "lblDot2", twips::rect(2400, top, width, height), leftClockColour},
+            {lblDot3, "lblDot3", twips::rect(5100, top, width, height), {255, 0, 255}},
+            {lblDot4, "lblDot4", twips::rect(6660, top, width, height), rightClockColour},
+        },
+        QStringLiteral(":"), arialFont(points), Qt::AlignLeft, std::nullopt);
+}
+
+void Form1::addLabels(std::initializer_list<LabelDesign> labels, const QString& caption,
+                      const QFont& font, Qt::Alignment alignment, std::optional<QColor> background)
+{
+    for (const LabelDesign& item : labels) {
+        auto* label = new QLabel(caption, centralWidget());
         label->setObjectName(QString::fromLatin1(item.name));
         label->setGeometry(item.geometry);
         label->setFont(font);
-        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        paintLabel(label, item.text, std::nullopt);
+        label->setAlignment(alignment | Qt::AlignTop);
+        paintLabel(label, item.text, background);
         item.label = label;
     }
 }

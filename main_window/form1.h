@@ -8,7 +8,9 @@
 #include <QPointer>
 
 #include <array>
+#include <initializer_list>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QLabel;
@@ -85,6 +87,16 @@ private:
     void createMoveCounters();
     void createClockDigits();
     void createColons();
+    // One row of the design's labels that share caption, font, alignment and background.
+    struct LabelDesign
+    {
+        QLabel*& label;
+        const char* name;
+        QRect geometry;
+        QColor text;
+    };
+    void addLabels(std::initializer_list<LabelDesign> labels, const QString& caption,
+                   const QFont& font, Qt::Alignment alignment, std::optional<QColor> background);
     void createGameOverMarks();
     void createMenus();
     void createTimers();
