@@ -120,14 +120,48 @@ protected:
     }
 };
 
+// A clock sleeps almost a whole second before each tick, and the system lets a sleep that long
+// end up to a thousandth of it late, a millisecond, on top of the event loop rounding every sleep
+// up to a whole millisecond. So each clock timer has a guard: a timer without a handler that
+// wakes the event loop shortly before the tick, which leaves a last sleep short enough to end on
+// time.
+constexpr char tickGuardName[] = "tickGuard";
+constexpr int tickGuardLeadMilliseconds = 20;
+
+QTimer* tickGuard(const QTimer* clock)
+{
+    return clock->findChild<QTimer*>(QString::fromLatin1(tickGuardName),
+                                     Qt::FindDirectChildrenOnly);
+}
+
+void armTickGuard(const QTimer* clock)
+{
+    if (QTimer* guard = tickGuard(clock)) {
+        guard->start(clock->interval() - tickGuardLeadMilliseconds);
+    }
+}
+
+void addTickGuard(QTimer* clock)
+{
+    auto* guard = new QTimer(clock);
+    guard->setObjectName(QString::fromLatin1(tickGuardName));
+    guard->setTimerType(Qt::PreciseTimer);
+    guard->setSingleShot(true);
+    QObject::connect(clock, &QTimer::timeout, guard, [clock] { armTickGuard(clock); });
+}
+
 void setTimerEnabled(QTimer* timer, bool enabled)
 {
     // Enabling a clock that already runs keeps its schedule: restarting it would let the side
     // that is thinking keep the part of a second it has already used.
     if (!enabled) {
         timer->stop();
+        if (QTimer* guard = tickGuard(timer)) {
+            guard->stop();
+        }
     } else if (!timer->isActive()) {
         timer->start();
+        armTickGuard(timer);
     }
 }
 
@@ -417,6 +451,7 @@ void Form1::createTimers()
         // second for less than a second of thinking.
         timer->setTimerType(Qt::PreciseTimer);
         timer->setInterval(tickMilliseconds);
+        addTickGuard(timer);
         timer->start(); // enabled as designed; start-up stops both before the window shows
         return timer;
     };
