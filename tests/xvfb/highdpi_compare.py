@@ -60,8 +60,8 @@ def places(one_path, two_path, rects):
     one, two = Image(one_path), Image(two_path)
     check_sizes(one, two)
     small = reduced(two)
-    for spec in rects:
-        name, numbers = spec.split("=")
+    for entry in rects:
+        name, numbers = entry.split("=")
         x, y, w, h = (int(n) for n in numbers.split(","))
         scores = {offset: mean_difference(one, small, x, y, w, h, *offset)
                   for offset in NEIGHBOURS}
