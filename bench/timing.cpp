@@ -28,6 +28,8 @@
 // Output: one line per series, lateness in milliseconds (negative: early):
 //   <series> <count> <min> <median> <p99> <max> <last>
 
+#include "series.h"
+
 #include <dialog.h>
 #include <form1.h>
 
@@ -55,7 +57,6 @@
 
 namespace {
 
-using SteadyClock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
 constexpr milliseconds tickInterval{1000};
@@ -72,29 +73,6 @@ constexpr milliseconds controlOffset{250};
 constexpr int pushMarginMs = 300;
 constexpr int pushSpreadMs = 1000;
 constexpr milliseconds collectPeriod{50};
-
-double msSince(SteadyClock::time_point from, SteadyClock::time_point to)
-{
-    return std::chrono::duration<double, std::milli>(to - from).count();
-}
-
-void printSeries(const char* name, std::vector<double> values)
-{
-    if (values.empty()) {
-        std::printf("%s 0\n", name);
-        return;
-    }
-    const double last = values.back();
-    std::sort(values.begin(), values.end());
-    // Nearest-rank percentiles.
-    const auto rank = [&](double fraction) {
-        const auto index = static_cast<std::size_t>(std::ceil(fraction * values.size()));
-        return values[std::clamp<std::size_t>(index, 1, values.size()) - 1];
-    };
-    std::printf("%s %zu %.3f %.3f %.3f %.3f %.3f\n", name, values.size(), values.front(), rank(0.5),
-                rank(0.99), values.back(), last);
-    std::fflush(stdout);
-}
 
 // A QTimer in a thread of its own, measured there. In `Every` mode it records the lateness of
 // each of its first `wanted` ticks after a start, then stops; in `First` mode the lateness of

@@ -22,6 +22,8 @@
 // Output: one line per series, "<series> <count> <min> <median> <p99> <max> <last>", and
 // "<key> <values...>" lines for the running cost.
 
+#include "series.h"
+
 #include <xcb/xcb.h>
 #include <xcb/xcbext.h>
 
@@ -50,8 +52,6 @@ extern char** environ;
 
 namespace {
 
-using SteadyClock = std::chrono::steady_clock;
-
 constexpr int defaultRuns = 20;
 constexpr int defaultSettleMs = 1000;
 constexpr int defaultCostSeconds = 60;
@@ -63,28 +63,6 @@ constexpr int pauseBetweenRunsMs = 300;
 {
     std::fprintf(stderr, "bench_window: %s\n", message.c_str());
     std::exit(1);
-}
-
-double msSince(SteadyClock::time_point from, SteadyClock::time_point to)
-{
-    return std::chrono::duration<double, std::milli>(to - from).count();
-}
-
-void printSeries(const char* name, std::vector<double> values)
-{
-    if (values.empty()) {
-        std::printf("%s 0\n", name);
-        return;
-    }
-    const double last = values.back();
-    std::sort(values.begin(), values.end());
-    const auto rank = [&](double fraction) {
-        const auto index = static_cast<std::size_t>(std::ceil(fraction * values.size()));
-        return values[std::clamp<std::size_t>(index, 1, values.size()) - 1];
-    };
-    std::printf("%s %zu %.3f %.3f %.3f %.3f %.3f\n", name, values.size(), values.front(), rank(0.5),
-                rank(0.99), values.back(), last);
-    std::fflush(stdout);
 }
 
 // ---- The DAMAGE extension, by hand --------------------------------------------------------
