@@ -30,6 +30,7 @@
 
 #include "series.h"
 
+#include <clocktimer.h>
 #include <dialog.h>
 #include <form1.h>
 
@@ -178,9 +179,9 @@ void quitWhenComplete(QApplication& app, std::function<bool()> complete)
     poll->start(collectPeriod);
 }
 
-QTimer* clockTimer(Form1& form, const char* name)
+clockcore::ClockTimer* clockTimer(Form1& form, const char* name)
 {
-    auto* timer = form.findChild<QTimer*>(QString::fromLatin1(name));
+    auto* timer = form.findChild<clockcore::ClockTimer*>(QString::fromLatin1(name));
     if (timer == nullptr) {
         std::fprintf(stderr, "bench_timing: the main window has no timer %s\n", name);
         std::exit(1);
@@ -236,7 +237,7 @@ void stopBusyLoops(const std::vector<pid_t>& children)
 
 int measureTicks(QApplication& app, Form1& form, int ticks)
 {
-    QTimer* timer1 = clockTimer(form, "Timer1");
+    clockcore::ClockTimer* timer1 = clockTimer(form, "Timer1");
     SteadyClock::time_point start;
     std::vector<double> real;
     real.reserve(ticks);
@@ -244,7 +245,7 @@ int measureTicks(QApplication& app, Form1& form, int ticks)
     ThreadTimer control(Qt::PreciseTimer, ThreadTimer::Record::Every, ticks);
 
     // Connected after the window's own handler, which therefore runs first, as it always does.
-    QObject::connect(timer1, &QTimer::timeout, &app, [&] {
+    QObject::connect(timer1, &clockcore::ClockTimer::timeout, &app, [&] {
         const auto now = SteadyClock::now();
         if (static_cast<int>(real.size()) >= ticks) {
             return;
@@ -272,7 +273,7 @@ int measureTicks(QApplication& app, Form1& form, int ticks)
 
 int measureRestarts(QApplication& app, Form1& form, int pushes, unsigned seed)
 {
-    QTimer* timers[] = {clockTimer(form, "Timer1"), clockTimer(form, "Timer2")};
+    clockcore::ClockTimer* timers[] = {clockTimer(form, "Timer1"), clockTimer(form, "Timer2")};
     std::mt19937 random(seed);
     std::uniform_int_distribution<int> pushDelay(pushMarginMs, pushMarginMs + pushSpreadMs);
 
@@ -303,7 +304,7 @@ int measureRestarts(QApplication& app, Form1& form, int pushes, unsigned seed)
         control.restart(controlOffset);
     };
     for (int i = 0; i < 2; ++i) {
-        QObject::connect(timers[i], &QTimer::timeout, &app, [&, i] {
+        QObject::connect(timers[i], &clockcore::ClockTimer::timeout, &app, [&, i] {
             const auto now = SteadyClock::now();
             if (i != started || !realPending) {
                 return;

@@ -2,18 +2,15 @@
 
 #include <appinfo.h>
 #include <artwork.h>
+#include <designstyle.h>
 #include <spokentext.h>
 #include <twips.h>
 
-#include <QApplication>
 #include <QCloseEvent>
-#include <QFont>
 #include <QFrame>
 #include <QLabel>
-#include <QPalette>
 #include <QPixmap>
 #include <QPushButton>
-
 
 namespace {
 
@@ -49,11 +46,8 @@ QString descriptionCredits()
 
 QFont timesFont(double points, bool italic)
 {
-    QFont font(QStringLiteral("Times New Roman"));
-    font.setPointSizeF(points);
-    font.setBold(true);
-    font.setItalic(italic);
-    return font;
+    return designstyle::font("Times New Roman", points,
+                             {.weight = designstyle::Weight::Bold, .italic = italic});
 }
 
 } // namespace
@@ -96,22 +90,16 @@ void frmAbout::createControls()
     Label1->setWordWrap(true);
 
     constexpr double versionPoints = 8.25;
-    QFont versionFont(QStringLiteral("Courier New"));
-    versionFont.setPointSizeF(versionPoints);
     lblVersion = new QLabel(this);
     lblVersion->setObjectName(QStringLiteral("lblVersion"));
     lblVersion->setTextFormat(Qt::PlainText);
     lblVersion->setGeometry(twips::rect(4200, 120, 1365, 585));
-    lblVersion->setFont(versionFont);
+    lblVersion->setFont(designstyle::font("Courier New", versionPoints));
     lblVersion->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblVersion->setWordWrap(true);
     lblVersion->setFrameStyle(QFrame::Box | QFrame::Plain);
     lblVersion->setLineWidth(1);
-    QPalette versionColours = lblVersion->palette();
-    versionColours.setColor(QPalette::WindowText,
-                            QApplication::palette().color(QPalette::WindowText));
-    lblVersion->setPalette(versionColours);
-    lblVersion->setAutoFillBackground(false);
+    designstyle::paint(*lblVersion, std::nullopt, std::nullopt);
 
     constexpr double descriptionPoints = 9.75;
     auto* lblDescription = new QLabel(descriptionCredits(), this);
@@ -121,20 +109,13 @@ void frmAbout::createControls()
     lblDescription->setFont(timesFont(descriptionPoints, true));
     lblDescription->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblDescription->setWordWrap(true);
-    QPalette descriptionColours = lblDescription->palette();
-    descriptionColours.setColor(QPalette::Window, descriptionBackground);
-    descriptionColours.setColor(QPalette::WindowText, descriptionText);
-    lblDescription->setPalette(descriptionColours);
-    lblDescription->setAutoFillBackground(true);
+    designstyle::paint(*lblDescription, descriptionText, descriptionBackground);
 
     auto* Line1 = new QFrame(this);
     Line1->setObjectName(QStringLiteral("Line1"));
     Line1->setFrameShape(QFrame::NoFrame);
     Line1->setGeometry(ruleLeft, ruleTop, ruleRightEdge - ruleLeft, ruleThickness);
-    QPalette ruleColours = Line1->palette();
-    ruleColours.setColor(QPalette::Window, ruleGrey);
-    Line1->setPalette(ruleColours);
-    Line1->setAutoFillBackground(true);
+    designstyle::paint(*Line1, std::nullopt, ruleGrey);
 
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));

@@ -1,16 +1,12 @@
 #include "help.h"
 
+#include <designstyle.h>
+#include <placement.h>
 #include <spokentext.h>
 #include <twips.h>
 
-#include <QApplication>
-#include <QFont>
 #include <QLabel>
-#include <QPalette>
 #include <QPushButton>
-#include <QScreen>
-#include <QShowEvent>
-#include <QStyle>
 
 #include <array>
 #include <optional>
@@ -74,14 +70,9 @@ QFont lineFont(LineFont which)
     constexpr double headingPoints = 12.0;
     constexpr double bodyPoints = 8.25;
     if (which == LineFont::Heading) {
-        QFont font(QStringLiteral("Courier New"));
-        font.setPointSizeF(headingPoints);
-        font.setUnderline(true);
-        return font;
+        return designstyle::font("Courier New", headingPoints, {.underline = true});
     }
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(bodyPoints);
-    return font;
+    return designstyle::font("Arial", bodyPoints);
 }
 
 } // namespace
@@ -91,13 +82,9 @@ Help::Help(QWidget* parent) : QWidget(parent, Qt::Window)
     setObjectName(QStringLiteral("Help"));
     setWindowTitle(QStringLiteral("General Help"));
     setAttribute(Qt::WA_DeleteOnClose);
-
-    QPalette background = palette();
-    background.setColor(QPalette::Window, white);
-    setPalette(background);
-    setAutoFillBackground(true);
-
+    designstyle::paint(*this, std::nullopt, white);
     resize(clientSize);
+    placement::centreWhenFirstShown(*this);
     createLabels();
     createButton();
     describeForScreenReaders(*this, {{"Command1", nullptr, "Close the help window"}});
@@ -106,7 +93,6 @@ Help::Help(QWidget* parent) : QWidget(parent, Qt::Window)
 void Help::createLabels()
 {
     // Children without a layout: resizing the window leaves every line where it is.
-    const QColor defaultText = QApplication::palette().color(QPalette::WindowText);
     for (const HelpLine& line : helpLines) {
         auto* label = new QLabel(this);
         label->setObjectName(QString::fromLatin1(line.name));
@@ -116,25 +102,17 @@ void Help::createLabels()
         label->setFont(lineFont(line.font));
         label->setWordWrap(true);
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-
-        QPalette colours = label->palette();
-        colours.setColor(QPalette::Window, line.background);
-        colours.setColor(QPalette::WindowText, line.textColour.value_or(defaultText));
-        label->setPalette(colours);
-        label->setAutoFillBackground(true);
+        designstyle::paint(*label, line.textColour, line.background);
     }
 }
 
 void Help::createButton()
 {
     constexpr double buttonPoints = 14.25;
-    QFont font(QStringLiteral("Times New Roman"));
-    font.setPointSizeF(buttonPoints);
-
     Command1 = new QPushButton(QStringLiteral("OK"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
     Command1->setGeometry(twips::rect(3840, 3840, 615, 375));
-    Command1->setFont(font);
+    Command1->setFont(designstyle::font("Times New Roman", buttonPoints));
     // Neither Enter nor Esc belongs to this button: the window has no default or cancel key.
     Command1->setAutoDefault(false);
     Command1->setDefault(false);
@@ -145,17 +123,4 @@ void Help::createButton()
 void Help::Command1_Click()
 {
     hide();
-}
-
-void Help::showEvent(QShowEvent* event)
-{
-    QWidget::showEvent(event);
-    if (m_placedOnce || event->spontaneous()) {
-        return;
-    }
-    m_placedOnce = true;
-    if (const QScreen* where = screen(); where != nullptr) {
-        setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(),
-                                        where->availableGeometry()));
-    }
 }

@@ -2,9 +2,7 @@
 
 #include <QWidget>
 
-class QLabel;
 class QPushButton;
-class QShowEvent;
 
 // "General Help": six fixed text lines and an OK button that only hides the window.
 // Its close box destroys it (the window sets WA_DeleteOnClose).
@@ -21,9 +19,5 @@ private:
     void createLabels();
     void createButton();
 
-    // Centres the window the first time only; later shows keep where the user left it.
-    void showEvent(QShowEvent* event) override;
-
     QPushButton* Command1 = nullptr;
-    bool m_placedOnce = false;
 };

@@ -1,7 +1,9 @@
 #include "dialog.h"
 
 #include <appinfo.h>
+#include <designstyle.h>
 #include <numberconversion.h>
+#include <placement.h>
 #include <spokentext.h>
 #include <twips.h>
 
@@ -14,8 +16,6 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QScreen>
-#include <QShowEvent>
 
 #include <algorithm>
 #include <array>
@@ -43,18 +43,14 @@ constexpr Qt::FocusPolicy keyboardOnlyFocus = Qt::TabFocus;
 
 QFont labelFont()
 {
-    const QString family = QString::fromLatin1(labelFontFamily);
-    QFont font(QFontDatabase::hasFamily(family) ? family : QString::fromLatin1(labelFontStandIn));
-    font.setPointSizeF(labelPointSize);
-    font.setBold(true);
-    return font;
+    const bool installed = QFontDatabase::hasFamily(QString::fromLatin1(labelFontFamily));
+    return designstyle::font(installed ? labelFontFamily : labelFontStandIn, labelPointSize,
+                             {.weight = designstyle::Weight::Bold});
 }
 
 QFont fieldFont()
 {
-    QFont font(QString::fromLatin1(fieldFontFamily));
-    font.setPointSize(fieldPointSize);
-    return font;
+    return designstyle::font(fieldFontFamily, fieldPointSize);
 }
 
 // Tab and Shift+Tab move the focus under exactly these conditions (QWidget::event).
@@ -97,6 +93,7 @@ Dialog::Dialog(QWidget* parent)
     setTabOrder(Text4, OKButton);
     setTabOrder(OKButton, CancelButton);
     installRangeChecks();
+    placement::centreWhenFirstShown(*this);
     // The fields are named after the player and unit they hold, which on screen only the
     // captions above them tell.
     describeForScreenReaders(*this,
@@ -287,24 +284,6 @@ void Dialog::reject()
 {
     // Esc leaves without checking the field that has the focus: Cancel applies nothing anyway.
     CancelButton_Click();
-}
-
-void Dialog::showEvent(QShowEvent* event)
-{
-    // Centred once only; after that the dialog comes back where the user left it.
-    if (!m_shownBefore && !event->spontaneous()) {
-        m_shownBefore = true;
-        centreOnScreen();
-    }
-    QDialog::showEvent(event);
-}
-
-void Dialog::centreOnScreen()
-{
-    const QRect available = screen()->availableGeometry();
-    QRect frame = frameGeometry();
-    frame.moveCenter(available.center());
-    move(frame.topLeft());
 }
 
 bool Dialog::eventFilter(QObject* watched, QEvent* event)

@@ -54,9 +54,6 @@ private:
     void createButtons();
     void installRangeChecks();
 
-    void showEvent(QShowEvent* event) override;
-    void centreOnScreen();
-
     // The control among the six that the object is or belongs to (a combo box's inner line
     // edit belongs to its combo box); nullptr for anything else.
     QWidget* controlOf(const QObject* object) const;
@@ -76,5 +73,4 @@ private:
     QPushButton* CancelButton = nullptr;
 
     clockcore::TimeSettings m_timeSettings;
-    bool m_shownBefore = false;
 };

@@ -3,12 +3,17 @@
 // Helpers shared by the window tests.
 
 #include <alertsound.h>
+#include <clocktimer.h>
 #include <form1.h>
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
@@ -87,6 +92,78 @@ private:
     int* m_count;
 };
 
+// The names of one side's controls in the clock window, each the mirror of the other side's.
+struct SideNames
+{
+    const char *hours, *minutes, *seconds, *firstColon, *secondColon, *mark, *moves, *pushButton,
+        *timer;
+};
+
+constexpr SideNames namesOf(clockcore::Side side)
+{
+    if (side == clockcore::Side::Left) {
+        return {"lblHoursLeft", "lblMinLeft", "lblSecLeft", "lblDot1", "lblDot2",
+                "Label3",       "MovesLeft",  "Command2",   "Timer1"};
+    }
+    return {"lblHoursRight", "lblMinRight", "lblSecRight", "lblDot3", "lblDot4",
+            "Label4",        "MovesRight",  "Command1",    "Timer2"};
+}
+
+inline const char* sideName(clockcore::Side side)
+{
+    return side == clockcore::Side::Left ? "left" : "right";
+}
+
+// Lets deleteLater() and WA_DeleteOnClose take effect now.
+inline void flushDeferredDeletes()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+enum class Windows
+{
+    All,
+    Shown
+};
+
+template <typename T> int windowsOfType(Windows which = Windows::All)
+{
+    int count = 0;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        const bool counted = which == Windows::All || window->isVisible();
+        count += qobject_cast<T*>(window) != nullptr && counted ? 1 : 0;
+    }
+    return count;
+}
+
+// Replaces a field's text the way a player does: focus, select all, type. Each character is
+// one key event carrying it, as a keyboard of any script sends (QTest's own typing only knows
+// Latin-1).
+inline bool typeInto(QWidget* field, const QString& text)
+{
+    if (auto* combo = qobject_cast<QComboBox*>(field)) {
+        field = combo->lineEdit();
+    }
+    field->setFocus(Qt::OtherFocusReason);
+    if (!QTest::qWaitFor([field] { return field->hasFocus(); })) {
+        return false;
+    }
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(field, Qt::Key_Delete);
+    for (const QChar c : text) {
+        QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+    return qobject_cast<QLineEdit*>(field)->text() == text;
+}
+
+// Shows a window and waits until it is active, so that keys reach its focused control.
+inline bool showActive(QWidget* window)
+{
+    window->show();
+    window->activateWindow();
+    return QTest::qWaitForWindowActive(window);
+}
+
 // Makes `window` the active window, as a player's click would; keys and shortcuts reach only
 // the active window, and an answered message box may have left none active offscreen.
 inline bool activate(QWidget* window)
@@ -115,6 +192,32 @@ protected:
         boxes.reset();
     }
     template <typename T> T* find(const QString& name) const { return form->findChild<T*>(name); }
+    QLabel* label(const QString& name) const { return find<QLabel>(name); }
+    QPushButton* button(const QString& name) const { return find<QPushButton>(name); }
+    QLabel* label(clockcore::Side side, const char* SideNames::*which) const
+    {
+        return label(QString::fromLatin1(namesOf(side).*which));
+    }
+    // A clock as it reads: "h:m:s".
+    QString shown(clockcore::Side side) const
+    {
+        return label(side, &SideNames::hours)->text() + ':' +
+               label(side, &SideNames::minutes)->text() + ':' +
+               label(side, &SideNames::seconds)->text();
+    }
+    bool runs(clockcore::Side side) const
+    {
+        return find<clockcore::ClockTimer>(QString::fromLatin1(namesOf(side).timer))->isEnabled();
+    }
+    void tick(clockcore::Side side)
+    {
+        side == clockcore::Side::Left ? form->Timer1_Timer() : form->Timer2_Timer();
+    }
+    // The push of that player, as his button's handler makes it.
+    void pushBy(clockcore::Side pusher)
+    {
+        pusher == clockcore::Side::Left ? form->Command2_Click() : form->Command1_Click();
+    }
 
     std::unique_ptr<Form1> form;
     std::unique_ptr<MessageBoxCloser> boxes;

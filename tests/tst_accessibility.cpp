@@ -54,9 +54,7 @@ class AccessibilityTest : public QObject, protected testsupport::ClockWindowFixt
     Q_OBJECT
 
 private:
-    QLabel* label(const QString& name) { return find<QLabel>(name); }
-    QPushButton* button(const QString& name) { return find<QPushButton>(name); }
-    void tick(Side side) { side == Side::Left ? form->Timer1_Timer() : form->Timer2_Timer(); }
+    using Names = testsupport::SideNames;
 
 private slots:
     void init() { QVERIFY(openClockWindow()); }
@@ -181,17 +179,12 @@ private slots:
         QFETCH(QString, time);
         QFETCH(QString, minutes);
         QFETCH(QString, seconds);
-        const bool left = side == Side::Left;
         form->clockState().seconds(side) = static_cast<qint16>(secondsBefore);
         tick(side);
-        QLabel* hoursLabel = label(left ? "lblHoursLeft" : "lblHoursRight");
-        QLabel* minutesLabel = label(left ? "lblMinLeft" : "lblMinRight");
-        QLabel* secondsLabel = label(left ? "lblSecLeft" : "lblSecRight");
-        QCOMPARE(hoursLabel->text() + ":" + minutesLabel->text() + ":" + secondsLabel->text(),
-                 digits);
-        QCOMPARE(nameOf(hoursLabel), time);
-        QCOMPARE(nameOf(minutesLabel), minutes);
-        QCOMPARE(nameOf(secondsLabel), seconds);
+        QCOMPARE(shown(side), digits);
+        QCOMPARE(nameOf(label(side, &Names::hours)), time);
+        QCOMPARE(nameOf(label(side, &Names::minutes)), minutes);
+        QCOMPARE(nameOf(label(side, &Names::seconds)), seconds);
     }
 
     void moveCountersAreReadAsCounts()
@@ -224,8 +217,8 @@ private slots:
     {
         QFETCH(Side, side);
         const bool left = side == Side::Left;
-        QLabel* mark = label(left ? "Label3" : "Label4");
-        QLabel* otherMark = label(left ? "Label4" : "Label3");
+        QLabel* mark = label(side, &Names::mark);
+        QLabel* otherMark = label(clockcore::opponent(side), &Names::mark);
         const QString clock = left ? "Left clock" : "Right clock";
         const QString otherClock = left ? "Right clock" : "Left clock";
         QCOMPARE(nameOf(mark), clock + ": time is not up");

@@ -22,6 +22,9 @@
 #include <functional>
 #include <vector>
 
+using testsupport::flushDeferredDeletes;
+using testsupport::windowsOfType;
+
 namespace {
 
 constexpr int cyclesPerWayOut = 1000;
@@ -45,29 +48,6 @@ struct WayOut
     std::function<void(QWidget*)> close;
     Leaves leaves;
 };
-
-template <typename T> int windowsOfType()
-{
-    int count = 0;
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        count += qobject_cast<T*>(window) != nullptr ? 1 : 0;
-    }
-    return count;
-}
-
-template <typename T> int visibleWindowsOfType()
-{
-    int count = 0;
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        count += qobject_cast<T*>(window) != nullptr && window->isVisible() ? 1 : 0;
-    }
-    return count;
-}
-
-void flushDeferredDeletes()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
 
 // The close box: what the window manager's close request does to a window, delivered the way
 // the platform delivers it.
@@ -146,14 +126,15 @@ private:
                 flushDeferredDeletes();
                 const int expected = wayOut.leaves == Leaves::Hidden ? 1 : 0;
                 const bool knownRight = expected == 1 ? known() == window : known() == nullptr;
-                if (windowsOfType<T>() != expected || visibleWindowsOfType<T>() != 0 ||
-                    !knownRight || windowsOfType<Form1>() != 1 ||
-                    windowsOfType<QMessageBox>() != 0 || !boxes->seen().empty()) {
+                if (windowsOfType<T>() != expected ||
+                    windowsOfType<T>(testsupport::Windows::Shown) != 0 || !knownRight ||
+                    windowsOfType<Form1>() != 1 || windowsOfType<QMessageBox>() != 0 ||
+                    !boxes->seen().empty()) {
                     QFAIL(qPrintable(QStringLiteral("%1: %2 left (%3 shown), main window "
                                                     "knows %4, %5 main windows, %6 messages")
                                          .arg(where)
                                          .arg(windowsOfType<T>())
-                                         .arg(visibleWindowsOfType<T>())
+                                         .arg(windowsOfType<T>(testsupport::Windows::Shown))
                                          .arg(known() == nullptr ? "none"
                                               : knownRight       ? "this one"
                                                                  : "another one")

@@ -19,22 +19,13 @@
 
 #include <memory>
 
+using clockcore::Side;
+
 class CommandsTest : public QObject, protected testsupport::ClockWindowFixture
 {
     Q_OBJECT
 
 private:
-    QLabel* label(const QString& name) { return find<QLabel>(name); }
-    QString leftShown()
-    {
-        return label("lblHoursLeft")->text() + ":" + label("lblMinLeft")->text() + ":" +
-               label("lblSecLeft")->text();
-    }
-    QString rightShown()
-    {
-        return label("lblHoursRight")->text() + ":" + label("lblMinRight")->text() + ":" +
-               label("lblSecRight")->text();
-    }
     bool shownButton(const char* name) { return find<QPushButton>(name)->isVisibleTo(form.get()); }
 
     // Opens the settings as a player does, with the Set button or Ctrl+S.
@@ -58,17 +49,6 @@ private:
         return {dialog->leftHoursText(), dialog->leftMinutesText(), dialog->rightHoursText(),
                 dialog->rightMinutesText()};
     }
-    static void typeInto(QWidget* field, const QString& text)
-    {
-        field->setFocus();
-        QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(field, text);
-    }
-    static void flushDeletes()
-    {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-
 private slots:
     void init() { QVERIFY(openClockWindow()); }
     void cleanup() { closeClockWindow(); }
@@ -79,7 +59,7 @@ private slots:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
         QVERIFY(form->existingSettingsDialog()->isVisible());
         QVERIFY(!form->isVisible());
-        QVERIFY(!find<QTimer>("Timer1")->isActive() && !find<QTimer>("Timer2")->isActive());
+        QVERIFY(!runs(Side::Left) && !runs(Side::Right));
     }
 
     // Set button then OK shows both push buttons and stops the clocks; "Set time" then OK keeps
@@ -96,25 +76,25 @@ private slots:
         QFETCH(bool, withSetButton);
         QFETCH(bool, bothShownAfter);
         form->Command1_Click(); // left runs, only Command2 shown
-        form->Timer1_Timer();
+        tick(Side::Left);
         Dialog* dialog = openSettings(withSetButton);
         QVERIFY(dialog && dialog->isVisible());
         QVERIFY(!form->isVisible());
         QCOMPARE(shownButton("Command1"), withSetButton);
-        QVERIFY2(find<QTimer>("Timer1")->isActive(), "opening the settings stops no clock");
+        QVERIFY2(runs(Side::Left), "opening the settings stops no clock");
 
         QTest::mouseClick(dialog->findChild<QPushButton*>("OKButton"), Qt::LeftButton);
         QVERIFY(!dialog->isVisible());
         QVERIFY(form->isVisible());
         QCOMPARE(shownButton("Command1"), bothShownAfter);
         QVERIFY(shownButton("Command2"));
-        QVERIFY(!find<QTimer>("Timer1")->isActive() && !find<QTimer>("Timer2")->isActive());
-        QCOMPARE(leftShown(), QStringLiteral("0:5:00"));
+        QVERIFY(!runs(Side::Left) && !runs(Side::Right));
+        QCOMPARE(shown(Side::Left), QStringLiteral("0:5:00"));
         QCOMPARE(form->clockState().bannerPeriod, 10);
 
         QVERIFY(testsupport::activate(form.get()));
         QTest::keyClick(form.get(), Qt::Key_L, Qt::ControlModifier); // Command1's push
-        QVERIFY(find<QTimer>("Timer1")->isActive());
+        QVERIFY(runs(Side::Left));
         QCOMPARE(form->clockState().rightMoves, 0);
     }
 
@@ -122,16 +102,16 @@ private slots:
     {
         form->Command1_Click();
         Dialog* dialog = openSettings(true);
-        typeInto(dialog->findChild<QLineEdit*>("Text2"), "30");
+        QVERIFY(testsupport::typeInto(dialog->findChild<QLineEdit*>("Text2"), "30"));
         for (int i = 0; i < 20; ++i) {
-            form->Timer1_Timer(); // twenty seconds pass while the dialog is up
+            tick(Side::Left); // twenty seconds pass while the dialog is up
         }
         QTest::keyClick(dialog, Qt::Key_Escape);
         QVERIFY(form->isVisible());
         QVERIFY(!dialog->isVisible());
-        QVERIFY(find<QTimer>("Timer1")->isActive());
+        QVERIFY(runs(Side::Left));
         QCOMPARE(form->clockState().leftSeconds, 280);
-        QCOMPARE(leftShown(), QStringLiteral("0:4:40"));
+        QCOMPARE(shown(Side::Left), QStringLiteral("0:4:40"));
         QCOMPARE(form->clockState().bannerTicks, 20);
 
         // The edit survives in the hidden dialog; the next Reset applies it.
@@ -139,18 +119,18 @@ private slots:
         QTest::keyClick(form->existingSettingsDialog(), Qt::Key_Escape);
         QVERIFY(testsupport::activate(form.get()));
         QTest::mouseClick(find<QPushButton>("CommReset"), Qt::LeftButton);
-        QCOMPARE(leftShown(), QStringLiteral("0:30:00"));
+        QCOMPARE(shown(Side::Left), QStringLiteral("0:30:00"));
     }
 
     // 0 h 00 plays 5 minutes while the dialog keeps showing what was typed.
     void zeroTimeThenOk()
     {
         Dialog* dialog = openSettings(true);
-        typeInto(dialog->findChild<QComboBox*>("Combo1"), "0");
-        typeInto(dialog->findChild<QLineEdit*>("Text2"), "00");
+        QVERIFY(testsupport::typeInto(dialog->findChild<QComboBox*>("Combo1"), "0"));
+        QVERIFY(testsupport::typeInto(dialog->findChild<QLineEdit*>("Text2"), "00"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QTest::mouseClick(dialog->findChild<QPushButton*>("OKButton"), Qt::LeftButton);
-        QCOMPARE(leftShown(), QStringLiteral("0:5:00"));
+        QCOMPARE(shown(Side::Left), QStringLiteral("0:5:00"));
         QCOMPARE(openSettings(true), dialog);
         QCOMPARE(fieldsOf(dialog), (QStringList{"0", "00", "0", "05"}));
     }
@@ -160,18 +140,18 @@ private slots:
     void closeBoxAppliesThenForgets()
     {
         QPointer<Dialog> dialog = openSettings(true);
-        typeInto(dialog->findChild<QComboBox*>("Combo2"), "1");
+        QVERIFY(testsupport::typeInto(dialog->findChild<QComboBox*>("Combo2"), "1"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         dialog->close();
         QVERIFY(form->isVisible());
-        QCOMPARE(rightShown(), QStringLiteral("1:5:00"));
-        flushDeletes();
+        QCOMPARE(shown(Side::Right), QStringLiteral("1:5:00"));
+        testsupport::flushDeferredDeletes();
         QVERIFY(dialog.isNull());
         QVERIFY(form->existingSettingsDialog() == nullptr);
 
         QVERIFY(testsupport::activate(form.get()));
         QTest::mouseClick(find<QPushButton>("CommReset"), Qt::LeftButton);
-        QCOMPARE(rightShown(), QStringLiteral("0:5:00"));
+        QCOMPARE(shown(Side::Right), QStringLiteral("0:5:00"));
         Dialog* fresh = form->existingSettingsDialog();
         QVERIFY(fresh != nullptr && !fresh->isVisible());
         QCOMPARE(fieldsOf(fresh), (QStringList{"0", "05", "0", "05"}));
@@ -190,13 +170,13 @@ private slots:
                 box->isVisible() && !form->isVisible() && box->parentWidget() == dialog;
         });
         for (int i = 0; i < 5; ++i) {
-            form->Timer2_Timer();
+            tick(Side::Right);
         }
         QCOMPARE(beeps, 5);
         QCOMPARE(boxes->seen().size(), std::size_t{1});
         QCOMPARE(boxes->seen().front().text, QStringLiteral("The Game Is Over"));
         QVERIFY(boxInFrontOfTheDialog);
-        QVERIFY(!find<QTimer>("Timer2")->isActive());
+        QVERIFY(!runs(Side::Right));
         QTest::mouseClick(dialog->findChild<QPushButton*>("CancelButton"), Qt::LeftButton);
         QVERIFY(form->isVisible());
         QCOMPARE(label("Label4")->text(), QStringLiteral("Over"));
@@ -211,12 +191,12 @@ private slots:
         Dialog* dialog = openSettings(true);
         QTest::mouseClick(dialog->findChild<QPushButton*>("CancelButton"), Qt::LeftButton);
         QVERIFY(shownButton("Command1") && shownButton("Command2"));
-        const int remaining = find<QTimer>("Timer1")->remainingTime();
+        const int remaining = find<clockcore::ClockTimer>("Timer1")->remainingTime();
         QVERIFY(remaining < 800);
         form->Command1_Click();
         QCOMPARE(form->clockState().rightMoves, 1);
-        QVERIFY(find<QTimer>("Timer1")->isActive());
-        QVERIFY(find<QTimer>("Timer1")->remainingTime() <= remaining);
+        QVERIFY(runs(Side::Left));
+        QVERIFY(find<clockcore::ClockTimer>("Timer1")->remainingTime() <= remaining);
     }
 
     void helpWindowLifetime()
@@ -237,7 +217,7 @@ private slots:
         QCOMPARE(help->pos(), placed);
 
         help->close();
-        flushDeletes();
+        testsupport::flushDeferredDeletes();
         QVERIFY(help.isNull());
         form->mnuHelpGeneral_Click();
         QVERIFY(form->existingHelpWindow() != nullptr);
@@ -254,15 +234,11 @@ private slots:
         form->mnuHelpAbout_Click();
         QCOMPARE(form->existingAboutWindow(), about.data());
         QCOMPARE(about->windowTitle(), QStringLiteral("still the first"));
-        int abouts = 0;
-        for (QWidget* window : QApplication::topLevelWidgets()) {
-            abouts += qobject_cast<frmAbout*>(window) != nullptr ? 1 : 0;
-        }
-        QCOMPARE(abouts, 1);
+        QCOMPARE(testsupport::windowsOfType<frmAbout>(), 1);
 
         QVERIFY(testsupport::activate(about));
         QTest::keyClick(about, Qt::Key_Escape);
-        flushDeletes();
+        testsupport::flushDeferredDeletes();
         QVERIFY(about.isNull());
         form->mnuHelpAbout_Click();
         QCOMPARE(form->existingAboutWindow()->windowTitle(), QStringLiteral("About Ostrevane"));
@@ -274,9 +250,9 @@ private slots:
         form->mnuHelpGeneral_Click();
         form->mnuHelpAbout_Click();
         QVERIFY(form->isVisible());
-        QVERIFY(find<QTimer>("Timer1")->isActive());
-        form->Timer1_Timer();
-        QCOMPARE(leftShown(), QStringLiteral("0:4:59"));
+        QVERIFY(runs(Side::Left));
+        tick(Side::Left);
+        QCOMPARE(shown(Side::Left), QStringLiteral("0:4:59"));
     }
 
     // The program ends at once from every state: every window goes, nothing is asked, no
@@ -316,7 +292,7 @@ private slots:
         }
         if (state == "settings") {
             dialog = openSettings(true);
-            typeInto(dialog->findChild<QLineEdit*>("Text2"), "45");
+            QVERIFY(testsupport::typeInto(dialog->findChild<QLineEdit*>("Text2"), "45"));
         } else {
             QVERIFY(testsupport::activate(form.get()));
         }
@@ -343,7 +319,7 @@ private slots:
         QCOMPARE(applied.count(), 0);
         QCOMPARE(cancelled.count(), 0);
         QVERIFY2(!dialog.isNull(), "the dialog was not closed, so it was not destroyed either");
-        QVERIFY(!find<QTimer>("Timer1")->isActive() && !find<QTimer>("Timer2")->isActive());
+        QVERIFY(!runs(Side::Left) && !runs(Side::Right));
     }
 };
 

@@ -15,21 +15,6 @@ Q_DECLARE_METATYPE(clockcore::Side)
 
 namespace {
 
-struct SideNames
-{
-    QString hours, minutes, seconds, colon1, colon2, mark, timer, otherTimer;
-};
-
-SideNames namesOf(Side side)
-{
-    if (side == Side::Left) {
-        return {"lblHoursLeft", "lblMinLeft", "lblSecLeft", "lblDot1",
-                "lblDot2",      "Label3",     "Timer1",     "Timer2"};
-    }
-    return {"lblHoursRight", "lblMinRight", "lblSecRight", "lblDot3",
-            "lblDot4",       "Label4",      "Timer2",      "Timer1"};
-}
-
 QColor textColour(const QLabel* label)
 {
     return label->palette().color(QPalette::WindowText);
@@ -47,33 +32,13 @@ class CountdownTest : public QObject, protected testsupport::ClockWindowFixture
     Q_OBJECT
 
 private:
-    QLabel* label(const QString& name) { return form->findChild<QLabel*>(name); }
-    QTimer* timer(const QString& name) { return form->findChild<QTimer*>(name); }
-
-    void tick(Side side) { side == Side::Left ? form->Timer1_Timer() : form->Timer2_Timer(); }
-    QString shown(Side side)
-    {
-        const SideNames n = namesOf(side);
-        return label(n.hours)->text() + ":" + label(n.minutes)->text() + ":" +
-               label(n.seconds)->text();
-    }
+    using Names = testsupport::SideNames;
     // Starts `side`'s clock the way play does, by the other player's push.
-    void startClock(Side side)
-    {
-        side == Side::Left ? form->Command1_Click() : form->Command2_Click();
-    }
+    void startClock(Side side) { pushBy(clockcore::opponent(side)); }
 
 private slots:
     void init() { QVERIFY(openClockWindow()); }
     void cleanup() { closeClockWindow(); }
-
-    void startsInTheReadyState()
-    {
-        QCOMPARE(shown(Side::Left), QStringLiteral("0:5:00"));
-        QCOMPARE(shown(Side::Right), QStringLiteral("0:5:00"));
-        QVERIFY(!timer("Timer1")->isActive());
-        QVERIFY(!timer("Timer2")->isActive());
-    }
 
     // Digits after one tick: plain numbers, no leading zeros, all three rewritten.
     void oneTickShows_data()
@@ -82,7 +47,7 @@ private slots:
         QTest::addColumn<int>("before");
         QTest::addColumn<QString>("after");
         for (const Side side : {Side::Left, Side::Right}) {
-            const char* name = side == Side::Left ? "left" : "right";
+            const char* name = testsupport::sideName(side);
             QTest::addRow("%s 5 minutes", name) << side << 300 << "0:4:59";
             QTest::addRow("%s exactly one hour", name) << side << 3600 << "0:59:59";
             QTest::addRow("%s one hour one second", name) << side << 3601 << "1:0:0";
@@ -112,7 +77,7 @@ private slots:
         QTest::addColumn<int>("ticks");
         QTest::addColumn<int>("expectedBeeps");
         for (const Side side : {Side::Left, Side::Right}) {
-            const char* name = side == Side::Left ? "left" : "right";
+            const char* name = testsupport::sideName(side);
             QTest::addRow("%s 5 min: quiet until 60", name) << side << 300 << 240 << 0;
             QTest::addRow("%s 5 min: warns from 59", name) << side << 300 << 241 << 1;
             QTest::addRow("%s 60 s warns at once", name) << side << 60 << 1 << 1;
@@ -125,10 +90,9 @@ private slots:
         QFETCH(int, start);
         QFETCH(int, ticks);
         QFETCH(int, expectedBeeps);
-        const SideNames n = namesOf(side);
-        const QColor hoursColour = textColour(label(n.hours));
-        const QColor colon1Colour = textColour(label(n.colon1));
-        const QColor normalText = textColour(label(n.minutes));
+        const QColor hoursColour = textColour(label(side, &Names::hours));
+        const QColor colon1Colour = textColour(label(side, &Names::firstColon));
+        const QColor normalText = textColour(label(side, &Names::minutes));
 
         form->clockState().seconds(side) = static_cast<qint16>(start);
         for (int i = 0; i < ticks; ++i) {
@@ -138,14 +102,15 @@ private slots:
         const bool warned = expectedBeeps > 0;
         const QColor red(255, 0, 0);
         const QColor yellow(255, 255, 0);
-        QCOMPARE(textColour(label(n.minutes)), warned ? red : normalText);
-        QCOMPARE(textColour(label(n.seconds)), warned ? red : normalText);
-        QCOMPARE(backgroundColour(label(n.minutes)), warned ? yellow : QColor(224, 224, 224));
-        QCOMPARE(backgroundColour(label(n.seconds)), warned ? yellow : QColor(224, 224, 224));
-        QCOMPARE(textColour(label(n.colon2)) == red, warned);
-        QCOMPARE(textColour(label(n.hours)), hoursColour);
-        QCOMPARE(textColour(label(n.colon1)), colon1Colour);
-        QVERIFY(!label(n.colon2)->autoFillBackground());
+        for (const char* Names::*digits : {&Names::minutes, &Names::seconds}) {
+            QCOMPARE(textColour(label(side, digits)), warned ? red : normalText);
+            QCOMPARE(backgroundColour(label(side, digits)),
+                     warned ? yellow : QColor(224, 224, 224));
+        }
+        QCOMPARE(textColour(label(side, &Names::secondColon)) == red, warned);
+        QCOMPARE(textColour(label(side, &Names::hours)), hoursColour);
+        QCOMPARE(textColour(label(side, &Names::firstColon)), colon1Colour);
+        QVERIFY(!label(side, &Names::secondColon)->autoFillBackground());
     }
 
     // Reaching zero: beep, colours, "Over" on black, one message, then both timers stop. A tick
@@ -163,12 +128,11 @@ private slots:
     {
         QFETCH(Side, side);
         QFETCH(int, start);
-        const SideNames n = namesOf(side);
-        const SideNames other = namesOf(clockcore::opponent(side));
+        const Side other = clockcore::opponent(side);
         startClock(side);
         form->clockState().seconds(side) = static_cast<qint16>(start);
         bool timerRanDuringBox = false;
-        boxes->whileOpen([&](QMessageBox*) { timerRanDuringBox = timer(n.timer)->isActive(); });
+        boxes->whileOpen([&](QMessageBox*) { timerRanDuringBox = runs(side); });
 
         tick(side);
 
@@ -179,17 +143,16 @@ private slots:
         QCOMPARE(message.icon, QMessageBox::Information);
         QCOMPARE(message.buttonCount, 1);
         QVERIFY2(timerRanDuringBox, "the timers stop only once the message is answered");
-        QVERIFY(!timer("Timer1")->isActive());
-        QVERIFY(!timer("Timer2")->isActive());
+        QVERIFY(!runs(Side::Left) && !runs(Side::Right));
         QCOMPARE(beeps, 1);
         QCOMPARE(shown(side), QStringLiteral("0:0:0"));
-        QCOMPARE(label(n.mark)->text(), QStringLiteral("Over"));
-        QCOMPARE(backgroundColour(label(n.mark)), QColor(0, 0, 0));
-        QCOMPARE(textColour(label(n.mark)), QColor(0, 255, 0));
-        QCOMPARE(label(other.mark)->text(), QString());
-        QVERIFY(!label(other.mark)->autoFillBackground());
-        QCOMPARE(shown(clockcore::opponent(side)), QStringLiteral("0:5:00"));
-        QCOMPARE(textColour(label(other.minutes)) == QColor(255, 0, 0), false);
+        QCOMPARE(label(side, &Names::mark)->text(), QStringLiteral("Over"));
+        QCOMPARE(backgroundColour(label(side, &Names::mark)), QColor(0, 0, 0));
+        QCOMPARE(textColour(label(side, &Names::mark)), QColor(0, 255, 0));
+        QCOMPARE(label(other, &Names::mark)->text(), QString());
+        QVERIFY(!label(other, &Names::mark)->autoFillBackground());
+        QCOMPARE(shown(other), QStringLiteral("0:5:00"));
+        QCOMPARE(textColour(label(other, &Names::minutes)) == QColor(255, 0, 0), false);
     }
 
     // Ticks that arrive while "The Game Is Over" is open (the box runs its own event loop) do
@@ -218,7 +181,7 @@ private slots:
         form->Timer2_Timer();
         QCOMPARE(boxes->seen().size(), std::size_t{1});
         QCOMPARE(form->clockState().bannerTicks, 1);
-        QVERIFY(!timer("Timer2")->isActive());
+        QVERIFY(!runs(Side::Right));
     }
 };
 

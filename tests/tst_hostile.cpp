@@ -26,15 +26,6 @@ QLocale localeNamed(const QString& name)
     return name == QLatin1String("C") ? QLocale::c() : QLocale(name);
 }
 
-// Types the text as a keyboard of that script would: one key event per character, carrying
-// the character (QTest's own typing only knows Latin-1).
-void typeText(QWidget* field, const QString& text)
-{
-    for (const QChar c : text) {
-        QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QString(c), Qt::NoModifier);
-    }
-}
-
 } // namespace
 
 class HostileTest : public QObject, protected testsupport::ClockWindowFixture
@@ -43,23 +34,6 @@ class HostileTest : public QObject, protected testsupport::ClockWindowFixture
 
 private:
     QLocale m_initialLocale;
-
-    QString shownClock(Side side) const
-    {
-        const bool left = side == Side::Left;
-        return find<QLabel>(left ? "lblHoursLeft" : "lblHoursRight")->text() + ':' +
-               find<QLabel>(left ? "lblMinLeft" : "lblMinRight")->text() + ':' +
-               find<QLabel>(left ? "lblSecLeft" : "lblSecRight")->text();
-    }
-
-    // Replaces a field's text by typing, the way a player does: select all, then type.
-    static void replaceText(QWidget* field, const QString& text)
-    {
-        field->setFocus(Qt::TabFocusReason);
-        QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClick(field, Qt::Key_Delete);
-        typeText(field, text);
-    }
 
 private slots:
     void initTestCase() { m_initialLocale = QLocale(); }
@@ -84,17 +58,17 @@ private slots:
         QFETCH(QString, locale);
         QLocale::setDefault(localeNamed(locale));
         QVERIFY(openClockWindow());
-        QCOMPARE(shownClock(Side::Left), QStringLiteral("0:5:00"));
-        QCOMPARE(shownClock(Side::Right), QStringLiteral("0:5:00"));
+        QCOMPARE(shown(Side::Left), QStringLiteral("0:5:00"));
+        QCOMPARE(shown(Side::Right), QStringLiteral("0:5:00"));
 
         QTest::mouseClick(find<QPushButton>("Command1"), Qt::LeftButton);
-        form->Timer1_Timer();
-        QCOMPARE(shownClock(Side::Left), QStringLiteral("0:4:59"));
+        tick(Side::Left);
+        QCOMPARE(shown(Side::Left), QStringLiteral("0:4:59"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
-        form->Timer2_Timer();
-        form->Timer2_Timer();
-        QCOMPARE(shownClock(Side::Right), QStringLiteral("0:4:58"));
-        QCOMPARE(find<QLabel>("MovesLeft")->text(), QStringLiteral("1"));
+        tick(Side::Right);
+        tick(Side::Right);
+        QCOMPARE(shown(Side::Right), QStringLiteral("0:4:58"));
+        QCOMPARE(label("MovesLeft")->text(), QStringLiteral("1"));
         QVERIFY(boxes->seen().empty());
     }
 
@@ -158,11 +132,11 @@ private slots:
         QWidget* hoursField = hoursCombo->lineEdit();
         QWidget* minutesField = dialog->findChild<QLineEdit*>("Text2");
 
-        replaceText(hoursField, hours);
+        QVERIFY(testsupport::typeInto(hoursField, hours));
         QTest::keyClick(hoursField, Qt::Key_Tab);
         if (boxes->seen().empty()) {
             QTRY_VERIFY(minutesField->hasFocus());
-            replaceText(minutesField, minutes);
+            QVERIFY(testsupport::typeInto(minutesField, minutes));
             QTest::keyClick(minutesField, Qt::Key_Tab);
         }
 

@@ -1,4 +1,7 @@
-// The help window and the About window: texts, layout, and every way each one closes.
+// The help window and the About window: texts, layout, keys. (Every way each one closes is
+// tst_churn's, a thousand times over.)
+
+#include "testsupport.h"
 
 #include <appinfo.h>
 #include <frmabout.h>
@@ -14,23 +17,13 @@
 #include <QScreen>
 #include <QtTest>
 
+using testsupport::flushDeferredDeletes;
+using testsupport::showActive;
+
 namespace {
 
 // A wrapped text may overhang its label by this much before a line is visibly cut off.
 constexpr int fitTolerancePixels = 2;
-
-void flushDeferredDeletes()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
-// Shows a window and waits until it is active, so keys reach its focused control.
-bool showActive(QWidget* window)
-{
-    window->show();
-    window->activateWindow();
-    return QTest::qWaitForWindowActive(window);
-}
 
 QStringList focusTakers(const QWidget* window)
 {
@@ -71,7 +64,6 @@ private slots:
     void helpOkHidesAndShowsAgainWhereLeft();
     void helpIgnoresKeys_data();
     void helpIgnoresKeys();
-    void helpCloseBoxDestroys();
 
     void aboutTexts_data();
     void aboutTexts();
@@ -79,8 +71,6 @@ private slots:
     void aboutLabels_data();
     void aboutLabels();
     void aboutIconAndRule();
-    void aboutClosingDestroys_data();
-    void aboutClosingDestroys();
 };
 
 void tst_InfoWindows::cleanup()
@@ -251,15 +241,6 @@ void tst_InfoWindows::helpIgnoresKeys()
     QVERIFY(help->isVisible());
 }
 
-void tst_InfoWindows::helpCloseBoxDestroys()
-{
-    QPointer<Help> help = new Help;
-    QVERIFY(showActive(help));
-    QVERIFY(help->close());
-    flushDeferredDeletes();
-    QVERIFY(help.isNull());
-}
-
 void tst_InfoWindows::aboutTexts_data()
 {
     QTest::addColumn<QString>("objectName"); // empty: the window's caption
@@ -397,39 +378,6 @@ void tst_InfoWindows::aboutIconAndRule()
     QCOMPARE(rule->geometry(), QRect(QPoint(7, 164), QPoint(376, 164)));
     QVERIFY(rule->autoFillBackground());
     QCOMPARE(rule->palette().color(QPalette::Window), QColor(128, 128, 128));
-}
-
-void tst_InfoWindows::aboutClosingDestroys_data()
-{
-    QTest::addColumn<QString>("route");
-    QTest::newRow("OK clicked") << QStringLiteral("click");
-    QTest::newRow("Enter") << QStringLiteral("enter");
-    QTest::newRow("Esc") << QStringLiteral("esc");
-    QTest::newRow("close box") << QStringLiteral("close");
-}
-
-void tst_InfoWindows::aboutClosingDestroys()
-{
-    QFETCH(QString, route);
-
-    QPointer<frmAbout> about = new frmAbout;
-    QVERIFY(showActive(about));
-    auto* ok = about->findChild<QPushButton*>(QStringLiteral("cmdOK"));
-    QVERIFY(ok != nullptr);
-    QCOMPARE(QApplication::focusWidget(), ok);
-
-    if (route == QStringLiteral("click")) {
-        QTest::mouseClick(ok, Qt::LeftButton);
-    } else if (route == QStringLiteral("enter")) {
-        QTest::keyClick(ok, Qt::Key_Return);
-    } else if (route == QStringLiteral("esc")) {
-        QTest::keyClick(ok, Qt::Key_Escape);
-    } else {
-        QVERIFY(about->close());
-    }
-    QCoreApplication::processEvents();
-    flushDeferredDeletes();
-    QVERIFY(about.isNull());
 }
 
 QTEST_MAIN(tst_InfoWindows)

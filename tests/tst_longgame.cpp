@@ -46,35 +46,9 @@ class LongGameTest : public QObject, protected testsupport::ClockWindowFixture
     Q_OBJECT
 
 private:
-    struct SideView
-    {
-        QLabel* hours;
-        QLabel* minutes;
-        QLabel* seconds;
-        QLabel* over;
-        QLabel* moves;
-        QTimer* timer;
-    };
-
-    SideView view(Side side) const
-    {
-        const bool left = side == Side::Left;
-        return {find<QLabel>(left ? "lblHoursLeft" : "lblHoursRight"),
-                find<QLabel>(left ? "lblMinLeft" : "lblMinRight"),
-                find<QLabel>(left ? "lblSecLeft" : "lblSecRight"),
-                find<QLabel>(left ? "Label3" : "Label4"),
-                find<QLabel>(left ? "MovesLeft" : "MovesRight"),
-                find<QTimer>(left ? "Timer1" : "Timer2")};
-    }
-
-    QString shownClock(Side side) const
-    {
-        const SideView v = view(side);
-        return v.hours->text() + ':' + v.minutes->text() + ':' + v.seconds->text();
-    }
-
-    void tickOf(Side side) { side == Side::Left ? form->Timer1_Timer() : form->Timer2_Timer(); }
-    void pushBy(Side side) { side == Side::Left ? form->Command2_Click() : form->Command1_Click(); }
+    using Names = testsupport::SideNames;
+    QString mark(Side side) const { return label(side, &Names::mark)->text(); }
+    QString moves(Side side) const { return label(side, &Names::moves)->text(); }
 
     // Both sides 9 h 59 min, typed into the settings dialog and applied with OK.
     void setLongestTimes()
@@ -83,15 +57,10 @@ private:
         Dialog* dialog = form->existingSettingsDialog();
         QVERIFY(dialog != nullptr);
         QVERIFY(QTest::qWaitForWindowExposed(dialog));
-        const auto type = [](QWidget* field, const QString& text) {
-            field->setFocus();
-            QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
-            QTest::keyClicks(field, text);
-        };
-        type(dialog->findChild<QComboBox*>("Combo1")->lineEdit(), QStringLiteral("9"));
-        type(dialog->findChild<QLineEdit*>("Text2"), QStringLiteral("59"));
-        type(dialog->findChild<QComboBox*>("Combo2")->lineEdit(), QStringLiteral("9"));
-        type(dialog->findChild<QLineEdit*>("Text4"), QStringLiteral("59"));
+        for (const auto& [field, text] :
+             {std::pair{"Combo1", "9"}, {"Text2", "59"}, {"Combo2", "9"}, {"Text4", "59"}}) {
+            QVERIFY(testsupport::typeInto(dialog->findChild<QWidget*>(field), text));
+        }
         QTest::mouseClick(dialog->findChild<QPushButton*>("OKButton"), Qt::LeftButton);
         QTRY_VERIFY(form->isVisible());
         QVERIFY(boxes->seen().empty());
@@ -101,24 +70,23 @@ private:
     // each against a count of its own; true when the side ran out on the last tick.
     bool think(Side side, int count, int& remaining, int& ticks)
     {
-        const SideView v = view(side);
         const std::size_t messagesBefore = boxes->seen().size();
         for (int i = 0; i < count && remaining > 0; ++i) {
-            if (!v.timer->isActive() || view(clockcore::opponent(side)).timer->isActive()) {
+            if (!runs(side) || runs(clockcore::opponent(side))) {
                 qWarning("tick %d: the side that thinks is not the one that runs", ticks);
                 remaining = -1;
                 return false;
             }
-            tickOf(side);
+            tick(side);
             ++ticks;
             --remaining;
             const int seconds = form->clockState().seconds(side);
-            const QString shown = shownClock(side);
-            const bool over = v.over->text() == QLatin1String("Over");
-            if (seconds != remaining || shown != clockText(remaining) || over != (remaining == 0) ||
+            const QString clock = shown(side);
+            const bool over = mark(side) == QLatin1String("Over");
+            if (seconds != remaining || clock != clockText(remaining) || over != (remaining == 0) ||
                 form->clockState().bannerTicks < 0) {
                 qWarning("tick %d: %d s left, counted %d, shows %s, mark \"%s\", banner %d", ticks,
-                         seconds, remaining, qPrintable(shown), qPrintable(v.over->text()),
+                         seconds, remaining, qPrintable(clock), qPrintable(mark(side)),
                          form->clockState().bannerTicks);
                 remaining = -1;
                 return false;
@@ -146,8 +114,8 @@ private slots:
         const clockcore::ClockState& state = form->clockState();
         QCOMPARE(int(state.leftSeconds), largest);
         QCOMPARE(int(state.rightSeconds), largest);
-        QCOMPARE(shownClock(Side::Left), QStringLiteral("9:6:7"));
-        QCOMPARE(shownClock(Side::Right), QStringLiteral("9:6:7"));
+        QCOMPARE(shown(Side::Left), QStringLiteral("9:6:7"));
+        QCOMPARE(shown(Side::Right), QStringLiteral("9:6:7"));
 
         QElapsedTimer elapsed;
         elapsed.start();
@@ -173,7 +141,7 @@ private slots:
             ++pushes;
             ++moves[int(toMove)];
             QCOMPARE(int(state.moves(toMove)), moves[int(toMove)]);
-            QCOMPARE(view(toMove).moves->text(), QString::number(moves[int(toMove)]));
+            QCOMPARE(this->moves(toMove), QString::number(moves[int(toMove)]));
             toMove = clockcore::opponent(toMove);
         }
         // One clock ran out: 180 warnings on its last 180 ticks, both clocks stopped, the
@@ -181,9 +149,8 @@ private slots:
         const Side first = toMove;
         const Side other = clockcore::opponent(first);
         QCOMPARE(beeps - beepsBefore, int(clockcore::lowTimeThresholdLong));
-        QVERIFY(!view(Side::Left).timer->isActive());
-        QVERIFY(!view(Side::Right).timer->isActive());
-        QCOMPARE(view(other).over->text(), QString());
+        QVERIFY(!runs(Side::Left) && !runs(Side::Right));
+        QCOMPARE(mark(other), QString());
         QVERIFY(remaining[int(other)] > 0);
 
         // The button of the player who ran out still pushes: it counts his move and the other
@@ -232,21 +199,21 @@ private slots:
         }
         QCOMPARE(int(state.leftMoves), largest);
         QCOMPARE(int(state.rightMoves), largest);
-        QCOMPARE(view(Side::Left).moves->text(), QStringLiteral("32767"));
-        QCOMPARE(view(Side::Right).moves->text(), QStringLiteral("32767"));
+        QCOMPARE(moves(Side::Left), QStringLiteral("32767"));
+        QCOMPARE(moves(Side::Right), QStringLiteral("32767"));
         // No time went anywhere.
         QCOMPARE(int(state.leftSeconds), largest);
         QCOMPARE(int(state.rightSeconds), largest);
 
         // The right player pushed last, so the left clock runs; pause and resume at the top.
-        QVERIFY(view(Side::Left).timer->isActive());
+        QVERIFY(runs(Side::Left));
         form->CommPause_Click();
         QCOMPARE(int(state.rightMoves), largest - 1);
-        QCOMPARE(view(Side::Right).moves->text(), QStringLiteral("32767"));
+        QCOMPARE(moves(Side::Right), QStringLiteral("32767"));
         pushBy(Side::Right);
         QCOMPARE(int(state.rightMoves), largest);
-        QCOMPARE(view(Side::Right).moves->text(), QStringLiteral("32767"));
-        QVERIFY(view(Side::Left).timer->isActive());
+        QCOMPARE(moves(Side::Right), QStringLiteral("32767"));
+        QVERIFY(runs(Side::Left));
         qInfo("%d pushes in %lld ms", 2 * pushesPerSide + 2,
               static_cast<long long>(elapsed.elapsed()));
     }

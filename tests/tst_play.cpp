@@ -50,8 +50,8 @@ private:
         QString menu;
         menu += find<QAction>("mnuGameLeft")->isEnabled() ? "L" : "-";
         menu += find<QAction>("mnuGameRight")->isEnabled() ? "R" : "-";
-        const bool left = find<QTimer>("Timer1")->isActive();
-        const bool right = find<QTimer>("Timer2")->isActive();
+        const bool left = runs(clockcore::Side::Left);
+        const bool right = runs(clockcore::Side::Right);
         const QString run = left && right ? "both" : left ? "L" : right ? "R" : "-";
         QString picture;
         for (const char* name : {"Picture1", "Picture2", "Picture3"}) {
@@ -93,7 +93,7 @@ private:
             QTRY_VERIFY(!button->isDown());
         } else if (verb == "tick") {
             for (int i = 0; i < words.at(2).toInt(); ++i) {
-                words.at(1) == "L" ? form->Timer1_Timer() : form->Timer2_Timer();
+                tick(words.at(1) == "L" ? clockcore::Side::Left : clockcore::Side::Right);
             }
         } else if (verb == "seconds") {
             form->clockState().seconds(words.at(1) == "L" ? clockcore::Side::Left

@@ -102,10 +102,7 @@ private slots:
     void decimalCommaLocale();
 
 private:
-    // Shows the dialog and makes it the active window, so that it has keyboard focus.
-    bool showActive();
-    // Gives the field the focus and replaces its text by typing.
-    bool typeInto(QWidget* field, const QString& text);
+    bool showActive() { return testsupport::showActive(m_dialog); }
     void leave(QWidget* field, Route route, QWidget* clicked);
     QWidget* control(const QString& name) const { return m_dialog->findChild<QWidget*>(name); }
 
@@ -129,25 +126,6 @@ void tst_SettingsDialog::cleanup()
 {
     delete m_dialog;
     QLocale::setDefault(m_initialLocale);
-}
-
-bool tst_SettingsDialog::showActive()
-{
-    m_dialog->show();
-    m_dialog->activateWindow();
-    return QTest::qWaitForWindowActive(m_dialog);
-}
-
-bool tst_SettingsDialog::typeInto(QWidget* field, const QString& text)
-{
-    field->setFocus(Qt::OtherFocusReason);
-    if (!QTest::qWaitFor([field] { return field->hasFocus(); })) {
-        return false;
-    }
-    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(field, Qt::Key_Delete);
-    QTest::keyClicks(field, text);
-    return textOf(field) == text;
 }
 
 void tst_SettingsDialog::leave(QWidget* field, Route route, QWidget* clicked)
@@ -304,7 +282,7 @@ void tst_SettingsDialog::refusedValueStopsTheMove()
     QWidget* const fieldWidget = control(field);
     QWidget* const clickedWidget = clicked.isEmpty() ? nullptr : control(clicked);
     const QString clickedText = clickedWidget ? textOf(clickedWidget) : QString();
-    QVERIFY(typeInto(fieldWidget, text));
+    QVERIFY(testsupport::typeInto(fieldWidget, text));
 
     testsupport::MessageBoxCloser closer;
     QSignalSpy applied(m_dialog.get(), &Dialog::settingsApplied);
@@ -330,7 +308,7 @@ void tst_SettingsDialog::refusedValueStopsTheMove()
     }
 
     // Once corrected, the same move goes through without another message.
-    QVERIFY(typeInto(fieldWidget, QStringLiteral("5")));
+    QVERIFY(testsupport::typeInto(fieldWidget, QStringLiteral("5")));
     leave(fieldWidget, route, clickedWidget);
     QTRY_VERIFY(QApplication::focusWidget() != fieldWidget || m_dialog->isHidden());
     QCOMPARE(closer.seen().size(), std::size_t{1});
@@ -376,7 +354,7 @@ void tst_SettingsDialog::acceptedValueMovesOn()
 
     QVERIFY(showActive());
     QWidget* const fieldWidget = control(field);
-    QVERIFY(typeInto(fieldWidget, text));
+    QVERIFY(testsupport::typeInto(fieldWidget, text));
 
     testsupport::MessageBoxCloser closer;
     leave(fieldWidget, route, control(next));
@@ -403,8 +381,8 @@ void tst_SettingsDialog::buttonsWithGoodValues()
     QFETCH(Outcome, outcome);
 
     QVERIFY(showActive());
-    QVERIFY(typeInto(control(QStringLiteral("Combo2")), QStringLiteral("2")));
-    QVERIFY(typeInto(control(QStringLiteral("Text4")), QStringLiteral("0")));
+    QVERIFY(testsupport::typeInto(control(QStringLiteral("Combo2")), QStringLiteral("2")));
+    QVERIFY(testsupport::typeInto(control(QStringLiteral("Text4")), QStringLiteral("0")));
 
     testsupport::MessageBoxCloser closer;
     QSignalSpy applied(m_dialog.get(), &Dialog::settingsApplied);
@@ -441,7 +419,7 @@ void tst_SettingsDialog::comboItemWithMostMinutesIsApplied()
     QTest::keyClick(combo, Qt::Key_Tab);
     auto* minutes = control(QStringLiteral("Text2"));
     QTRY_COMPARE(QApplication::focusWidget(), minutes);
-    QVERIFY(typeInto(minutes, QStringLiteral("59")));
+    QVERIFY(testsupport::typeInto(minutes, QStringLiteral("59")));
     QTest::mouseClick(control(QStringLiteral("OKButton")), Qt::LeftButton);
 
     QCOMPARE(applied.count(), 1);
@@ -501,7 +479,7 @@ void tst_SettingsDialog::enterKey()
         focused->setFocus(Qt::OtherFocusReason);
         QTRY_VERIFY(focused->hasFocus());
     } else {
-        QVERIFY(typeInto(focused, text));
+        QVERIFY(testsupport::typeInto(focused, text));
     }
 
     testsupport::MessageBoxCloser closer;
@@ -545,7 +523,7 @@ void tst_SettingsDialog::escapeCancelsWithoutCheck()
 
     QVERIFY(showActive());
     QWidget* const fieldWidget = control(field);
-    QVERIFY(typeInto(fieldWidget, text));
+    QVERIFY(testsupport::typeInto(fieldWidget, text));
 
     testsupport::MessageBoxCloser closer;
     QSignalSpy applied(m_dialog.get(), &Dialog::settingsApplied);
@@ -563,7 +541,7 @@ void tst_SettingsDialog::deactivationRunsNoCheck()
 {
     QVERIFY(showActive());
     QWidget* const minutes = control(QStringLiteral("Text2"));
-    QVERIFY(typeInto(minutes, QStringLiteral("60")));
+    QVERIFY(testsupport::typeInto(minutes, QStringLiteral("60")));
 
     testsupport::MessageBoxCloser closer;
     QWidget other;
@@ -583,7 +561,7 @@ void tst_SettingsDialog::closeBoxAppliesThenDestroys()
 {
     QVERIFY(showActive());
     // No range check on this path: a refused text reaches the main window as it stands.
-    QVERIFY(typeInto(control(QStringLiteral("Text2")), QStringLiteral("60")));
+    QVERIFY(testsupport::typeInto(control(QStringLiteral("Text2")), QStringLiteral("60")));
 
     bool existedDuringSignal = false;
     bool hiddenDuringSignal = false;
@@ -603,7 +581,7 @@ void tst_SettingsDialog::closeBoxAppliesThenDestroys()
     QCOMPARE(minutesRead, QStringLiteral("60"));
     QCOMPARE(cancelled.count(), 0);
     QVERIFY(closer.seen().empty());
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    testsupport::flushDeferredDeletes();
     QVERIFY(m_dialog.isNull());
 }
 
@@ -612,7 +590,7 @@ void tst_SettingsDialog::closingHiddenDialogAppliesNothing()
     QSignalSpy applied(m_dialog.get(), &Dialog::settingsApplied);
     QVERIFY(m_dialog->close());
     QCOMPARE(applied.count(), 0);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    testsupport::flushDeferredDeletes();
     QVERIFY(m_dialog.isNull());
 }
 
@@ -635,7 +613,7 @@ void tst_SettingsDialog::decimalCommaLocale()
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     QVERIFY(showActive());
     QWidget* const hours = control(QStringLiteral("Combo1"));
-    QVERIFY(typeInto(hours, text));
+    QVERIFY(testsupport::typeInto(hours, text));
 
     testsupport::MessageBoxCloser closer;
     QTest::keyClick(hours, Qt::Key_Tab);

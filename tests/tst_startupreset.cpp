@@ -15,6 +15,8 @@
 
 #include <memory>
 
+using clockcore::Side;
+
 namespace {
 enum class Routine
 {
@@ -30,15 +32,6 @@ class StartUpResetTest : public QObject, protected testsupport::ClockWindowFixtu
     Q_OBJECT
 
 private:
-    QLabel* label(const QString& name) { return find<QLabel>(name); }
-
-    QString shown(const char* hours, const char* minutes, const char* seconds)
-    {
-        return label(hours)->text() + ":" + label(minutes)->text() + ":" + label(seconds)->text();
-    }
-    QString leftShown() { return shown("lblHoursLeft", "lblMinLeft", "lblSecLeft"); }
-    QString rightShown() { return shown("lblHoursRight", "lblMinRight", "lblSecRight"); }
-
     void setFields(const QString& leftHours, const QString& leftMinutes, const QString& rightHours,
                    const QString& rightMinutes)
     {
@@ -72,8 +65,8 @@ private:
     {
         form->Command1_Click();
         form->clockState().leftSeconds = 2;
-        form->Timer1_Timer();
-        form->Timer1_Timer(); // runs out: warning colours, "Over"
+        tick(Side::Left);
+        tick(Side::Left); // runs out: warning colours, "Over"
         form->clockState().bannerTicks = 11;
         form->Command2_Click(); // advances the strip
         form->Command1_Click();
@@ -96,8 +89,8 @@ private slots:
         QCOMPARE(dialog->leftMinutesText(), QStringLiteral("05"));
         QCOMPARE(dialog->rightHoursText(), QStringLiteral("0"));
         QCOMPARE(dialog->rightMinutesText(), QStringLiteral("05"));
-        QCOMPARE(leftShown(), QStringLiteral("0:5:00"));
-        QCOMPARE(rightShown(), QStringLiteral("0:5:00"));
+        QCOMPARE(shown(Side::Left), QStringLiteral("0:5:00"));
+        QCOMPARE(shown(Side::Right), QStringLiteral("0:5:00"));
         QCOMPARE(label("MovesLeft")->text(), QStringLiteral("0"));
         QCOMPARE(label("MovesRight")->text(), QStringLiteral("0"));
         const clockcore::ClockState& s = form->clockState();
@@ -111,8 +104,7 @@ private slots:
         QVERIFY(!find<QLabel>("Picture3")->isVisible());
         QVERIFY(find<QAction>("mnuGameLeft")->isEnabled());
         QVERIFY(find<QAction>("mnuGameRight")->isEnabled());
-        QVERIFY(!find<QTimer>("Timer1")->isActive());
-        QVERIFY(!find<QTimer>("Timer2")->isActive());
+        QVERIFY(!runs(Side::Left) && !runs(Side::Right));
         QCOMPARE(QApplication::focusWidget(), find<QPushButton>("CommSet"));
     }
 
@@ -213,8 +205,8 @@ private slots:
         QFETCH(int, warnSeconds);
         setFields(fields[0], fields[1], fields[2], fields[3]);
         run(routine);
-        QCOMPARE(leftShown(), left);
-        QCOMPARE(rightShown(), right);
+        QCOMPARE(shown(Side::Left), left);
+        QCOMPARE(shown(Side::Right), right);
         QCOMPARE(form->clockState().leftSeconds, leftSeconds);
         QCOMPARE(form->clockState().rightSeconds, rightSeconds);
         QCOMPARE(form->clockState().warnSeconds, warnSeconds);
@@ -232,11 +224,11 @@ private slots:
         form->Form_Load();
         form->Command2_Click(); // the right clock runs
         for (int i = 0; i < 5; ++i) {
-            form->Timer2_Timer();
+            tick(Side::Right);
         }
         QCOMPARE(form->clockState().rightSeconds, 295);
-        QVERIFY(!rightShown().contains('-'));
-        QVERIFY(!leftShown().contains('-'));
+        QVERIFY(!shown(Side::Right).contains('-'));
+        QVERIFY(!shown(Side::Left).contains('-'));
     }
 
     // What start-up and reset leave after a finished game, side by side.
@@ -270,7 +262,7 @@ private slots:
         QCOMPARE(s.gameStarted[1], clockcore::False);
         QCOMPARE(label("MovesLeft")->text(), QStringLiteral("0"));
         QCOMPARE(label("MovesRight")->text(), QStringLiteral("0"));
-        QCOMPARE(leftShown(), QStringLiteral("0:5:00"));
+        QCOMPARE(shown(Side::Left), QStringLiteral("0:5:00"));
         QCOMPARE(find<QPushButton>("Command1")->isVisibleTo(form.get()), bothButtonsShown);
         QVERIFY(find<QPushButton>("Command2")->isVisibleTo(form.get()));
         QCOMPARE(label("Label3")->text(), leftMark);
@@ -279,8 +271,7 @@ private slots:
         QVERIFY(!find<QLabel>("Picture2")->isVisibleTo(form.get()));
         QVERIFY(find<QAction>("mnuGameLeft")->isEnabled());
         QVERIFY(find<QAction>("mnuGameRight")->isEnabled());
-        QVERIFY(!find<QTimer>("Timer1")->isActive());
-        QVERIFY(!find<QTimer>("Timer2")->isActive());
+        QVERIFY(!runs(Side::Left) && !runs(Side::Right));
         // The warning colours are gone either way; the hours keep their own colour.
         for (const char* name : {"lblMinLeft", "lblSecLeft"}) {
             QCOMPARE(label(name)->palette().color(QPalette::WindowText), QColor(0, 0, 255));
@@ -305,15 +296,14 @@ private slots:
         QFETCH(QString, state);
         if (state != "ready") {
             state == "right" ? form->Command2_Click() : form->Command1_Click();
-            form->Timer1_Timer();
-            form->Timer2_Timer();
+            tick(Side::Left);
+            tick(Side::Right);
         }
         if (state == "paused") {
             form->CommPause_Click();
         }
         QTest::keyClick(form.get(), Qt::Key_R, Qt::ControlModifier);
-        QVERIFY(!find<QTimer>("Timer1")->isActive());
-        QVERIFY(!find<QTimer>("Timer2")->isActive());
+        QVERIFY(!runs(Side::Left) && !runs(Side::Right));
         QCOMPARE(form->clockState().leftSeconds, 300);
         QCOMPARE(form->clockState().rightSeconds, 300);
         QCOMPARE(form->clockState().leftMoves, 0);

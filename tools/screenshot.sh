@@ -9,11 +9,8 @@ BINARY=${1:-$ROOT/build/ostrevane}
 OUTPUT="$ROOT/docs/screenshot.png"
 
 start_xvfb
-start_app "$BINARY"
-window=$(find_window "$MAIN_TITLE" 20)
-[ -n "$window" ] || die "no window titled \" Corvatine\" appeared"
-wait_painted "$window" || die "the main window was never painted"
-focus_window "$window"
+open_main_window "$BINARY"
+window=$WINDOW
 
 # The right player starts the left clock with the mouse, the left player answers with Space
 # after a tick, and the right clock gets a couple of ticks before the picture is taken.

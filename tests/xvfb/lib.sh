@@ -1,16 +1,12 @@
 # Shared by the tests that run the real clock in a private X server, and by tools/screenshot.sh.
-# Source it from bash; it sets `set -euo pipefail` and an exit trap that stops what it started.
+# Source it from bash (it sources common.sh).
 #
 # There is no window manager in that server: windows have no frame and get the keyboard focus
 # only when given it (focus_window), and closing one means sending it the window manager's
 # close request (close_window).
+source "$(dirname "${BASH_SOURCE[0]}")/../common.sh"
 
-set -euo pipefail
-
-XVFB_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-SOURCE_DIR=$(cd "$XVFB_DIR/../.." && pwd)
-# Debian's interpreter: the helper needs python3-xlib, which only it has.
-PYTHON=/usr/bin/python3
+XVFB_DIR="$TESTS_DIR/xvfb"
 HELPER="$XVFB_DIR/xhelper.py"
 # ImageMagick itself, whatever else is called "convert" on the PATH.
 CONVERT=/usr/bin/convert
@@ -35,80 +31,13 @@ DIGIT_BOXES=(RECT_HOURS_LEFT RECT_MIN_LEFT RECT_SEC_LEFT RECT_HOURS_RIGHT RECT_M
              RECT_SEC_RIGHT)
 DIGIT_BACKGROUND="224 224 224"
 
-WORK_DIR=$(mktemp -d "${TMPDIR:-/tmp}/ostrevane-xvfb.XXXXXX")
 XVFB_PID=""
 APP_PID=""
 APP_STATUS=""
-FAILURES=0
-
-log() { printf '%s\n' "$*"; }
-
-# A failed check is reported and counted; the script goes on unless the check is fatal.
-pass() { log "ok - $*"; }
-fail() {
-    log "FAIL - $*"
-    FAILURES=$((FAILURES + 1))
-}
-die() {
-    log "FAIL - $*"
-    FAILURES=$((FAILURES + 1))
-    exit 1
-}
-
-# stop_child PID: asks a child of this script to end, forces it after 5 s, and reaps it.
-stop_child() {
-    local pid=$1 tries=50
-    kill "$pid" 2>/dev/null || return 0
-    while [ "$tries" -gt 0 ] && [ -n "$(awk '$3 != "Z"' "/proc/$pid/stat" 2>/dev/null)" ]; do
-        sleep 0.1
-        tries=$((tries - 1))
-    done
-    kill -KILL "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
-}
-
-cleanup() {
-    local status=$?
-    [ -z "$APP_PID" ] || stop_child "$APP_PID"
-    [ -z "$XVFB_PID" ] || stop_child "$XVFB_PID"
-    # KEEP_SHOTS=1 keeps the screenshots of a passing run too.
-    if [ "$status" -ne 0 ] || [ "$FAILURES" -ne 0 ] || [ -n "${KEEP_SHOTS:-}" ]; then
-        log "screenshots and logs kept in $WORK_DIR"
-        [ -s "$WORK_DIR/app.stderr" ] && { log "--- application stderr:"; cat "$WORK_DIR/app.stderr"; }
-    else
-        rm -rf "$WORK_DIR"
-    fi
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
-
-# Exit status for the end of a test script.
-finish() {
-    if [ "$FAILURES" -ne 0 ]; then
-        log "$FAILURES check(s) failed"
-        exit 1
-    fi
-    log "all checks passed"
-    exit 0
-}
-
-# poll SECONDS COMMAND...: runs the command every 0.1 s until it succeeds or time is up.
-poll() {
-    local seconds=$1
-    shift
-    local end
-    end=$(($(date +%s%N) + seconds * 1000000000))
-    until "$@"; do
-        [ "$(date +%s%N)" -lt "$end" ] || return 1
-        sleep 0.1
-    done
-}
+SHOW_ON_FAILURE+=("application stderr:$WORK_DIR/app.stderr")
 
 require_tools() {
-    local tool
-    for tool in Xvfb xdpyinfo xdotool import "$CONVERT" "$PYTHON"; do
-        command -v "$tool" >/dev/null || die "$tool is not installed (tools/setup.sh installs it)"
-    done
+    require Xvfb xdpyinfo xdotool import "$CONVERT" "$PYTHON"
     "$PYTHON" -c 'import Xlib' 2>/dev/null ||
         die "python3-xlib is not installed for $PYTHON (tools/setup.sh installs it)"
 }
@@ -122,6 +51,7 @@ start_xvfb() {
         [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
         Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$WORK_DIR/xvfb.log" 2>&1 &
         XVFB_PID=$!
+        started "$XVFB_PID"
         if poll 10 xvfb_answers "$n"; then
             export DISPLAY=":$n"
             log "# Xvfb on :$n"
@@ -144,13 +74,23 @@ xvfb_answers() {
 start_app() {
     local binary=$1
     [ -x "$binary" ] || die "no executable at $binary"
-    mkdir -p "$WORK_DIR/runtime"
-    chmod 700 "$WORK_DIR/runtime"
-    QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$WORK_DIR/runtime" \
-        "$binary" >"$WORK_DIR/app.stdout" 2>"$WORK_DIR/app.stderr" &
+    QT_QPA_PLATFORM=xcb "$binary" >"$WORK_DIR/app.stdout" 2>"$WORK_DIR/app.stderr" &
     APP_PID=$!
     APP_STATUS=""
+    started "$APP_PID"
     log "# started $binary as process $APP_PID"
+}
+
+# open_main_window BINARY: starts it and waits until its window is painted, then gives the window
+# the keyboard. Sets WINDOW and START_SHOT (the first shot that shows the painted window).
+open_main_window() {
+    start_app "$1"
+    WINDOW=$(find_window "$MAIN_TITLE" 30)
+    [ -n "$WINDOW" ] || die "no window titled \" Corvatine\" appeared"
+    wait_painted "$WINDOW" ||
+        die "the main window was never painted (best mean difference ${LOCATE_SCORE:-none})"
+    START_SHOT=$PAINTED_SHOT
+    focus_window "$WINDOW"
 }
 
 # True while the application runs; an ended child that was not waited for yet does not count.
@@ -324,6 +264,20 @@ digits_differ() {
     done
     printf '%s\n' "$total"
 }
+
+# button_hidden "X Y W H" NAME: a push button is hidden when a new shot (named NAME) shows the
+# background picture in its place.
+button_hidden() { shows_background "$(shot "$2")" "$1"; }
+button_shown() { ! shows_background "$(shot "$2")" "$1"; }
+
+# box_changed SHOT "X Y W H" NAME: true once the box's pixels in a new shot differ from those in
+# SHOT; LATEST_SHOT is the shot that was compared.
+box_changed() {
+    LATEST_SHOT=$(shot "$3")
+    [ "$(region_diff "$1" "$LATEST_SHOT" "$2")" -gt 0 ]
+}
+
+main_window_hidden() { window_gone "$MAIN_TITLE"; }
 
 # click X Y: a real mouse click at client coordinates.
 click() {

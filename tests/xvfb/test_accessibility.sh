@@ -8,16 +8,14 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 BINARY=${1:?usage: test_accessibility.sh PATH-TO-OSTREVANE}
 [ -x "$BINARY" ] || die "no executable at $BINARY"
-command -v dbus-run-session >/dev/null || die "dbus-run-session is not installed (tools/setup.sh installs it)"
+require dbus-run-session
 "$PYTHON" -c 'import pyatspi' 2>/dev/null ||
     die "python3-pyatspi is not installed for $PYTHON (tools/setup.sh installs it)"
 
 start_xvfb
-mkdir -p "$WORK_DIR/runtime"
-chmod 700 "$WORK_DIR/runtime"
 # A session bus of its own; the accessibility bus starts on demand inside it.
 status=0
-timeout 120 dbus-run-session -- "$PYTHON" "$XVFB_DIR/atspi_clock.py" "$BINARY" "$WORK_DIR/runtime" \
+timeout 120 dbus-run-session -- "$PYTHON" "$XVFB_DIR/atspi_clock.py" "$BINARY" "$XDG_RUNTIME_DIR" \
     2>"$WORK_DIR/bus.stderr" || status=$?
 if [ "$status" -ne 0 ]; then
     log "--- bus and program messages:"

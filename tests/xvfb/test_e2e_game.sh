@@ -7,26 +7,10 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 BINARY=${1:?usage: test_e2e_game.sh PATH-TO-OSTREVANE}
 
-# A push button is hidden when its place shows the background picture.
-button_hidden() { shows_background "$(shot "$2")" "$1"; }
-button_shown() { ! shows_background "$(shot "$2")" "$1"; }
-
-# True once the box's pixels differ from those in the reference shot; LATEST_SHOT is the shot
-# that was compared.
-box_changed() {
-    LATEST_SHOT=$(shot "$3")
-    [ "$(region_diff "$1" "$LATEST_SHOT" "$2")" -gt 0 ]
-}
-
-main_window_hidden() { window_gone "$MAIN_TITLE"; }
-
 start_xvfb
-start_app "$BINARY"
-window=$(find_window "$MAIN_TITLE" 20)
-[ -n "$window" ] || die "no window titled \" Corvatine\" appeared"
-wait_painted "$window" || die "the main window was never painted"
-focus_window "$window"
-start=$PAINTED_SHOT
+open_main_window "$BINARY"
+window=$WINDOW
+start=$START_SHOT
 pass "the main window is up (menu bar $MENU_BAR_HEIGHT px)"
 
 # ---- The right player starts the game with a click on his button ------------------------------

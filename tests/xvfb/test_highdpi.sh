@@ -36,10 +36,8 @@ grab() { import -window "$1" -depth 8 "ppm:$2"; }
 start_xvfb
 
 # ---- Scale 1 --------------------------------------------------------------------------------------
-start_app "$BINARY"
-window=$(find_window "$MAIN_TITLE" 20)
-[ -n "$window" ] || die "no main window at scale 1"
-wait_painted "$window" || die "the window at scale 1 never showed its background picture"
+open_main_window "$BINARY"
+window=$WINDOW
 one="$WORK_DIR/scale1.ppm"
 grab "$window" "$one"
 W1=$WIN_W H1=$WIN_H MENU=$MENU_BAR_HEIGHT

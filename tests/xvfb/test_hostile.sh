@@ -13,9 +13,6 @@ BINARY=${1:?usage: test_hostile.sh PATH-TO-OSTREVANE}
 read -r LEFT_X LEFT_Y LEFT_W LEFT_H <<<"$RECT_COMMAND2"
 read -r RIGHT_X RIGHT_Y RIGHT_W RIGHT_H <<<"$RECT_COMMAND1"
 
-button_hidden() { shows_background "$(shot "$2")" "$1"; }
-box_changed() { [ "$(region_diff "$1" "$(shot "$3")" "$2")" -gt 0 ]; }
-
 # arrows SHOT: compares the glyphs drawn on the two push buttons (dark pixels well inside each
 # button face). Each must be a real arrow: ink, and not the same when mirrored (a box drawn for
 # a missing glyph is), and the right button's must be the mirror image of the left one's.
@@ -86,12 +83,8 @@ for face in Arial "Courier New" "Times New Roman" "MS Sans Serif" "DejaVu Sans";
     log "# fc-match \"$face\": $(fc-match "$face")"
 done
 
-start_app "$BINARY"
-window=$(find_window "$MAIN_TITLE" 30)
-[ -n "$window" ] || die "no main window without the requested fonts"
-wait_painted "$window" || die "the main window was never painted without the requested fonts"
-focus_window "$window"
-start=$PAINTED_SHOT
+open_main_window "$BINARY"
+start=$START_SHOT
 pass "the main window is up with DejaVu Serif standing in for every face"
 for box in "${DIGIT_BOXES[@]}"; do
     n=$(region_ink "$start" "${!box}" "$DIGIT_BACKGROUND")

@@ -10,23 +10,17 @@
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 BINARY=${1:?usage: test_strace.sh PATH-TO-OSTREVANE}
-command -v strace >/dev/null || die "strace is not installed (tools/setup.sh installs it)"
+require strace
 TRACE="$WORK_DIR/strace.log"
 
-button_hidden() { shows_background "$(shot "$2")" "$1"; }
-button_shown() { ! shows_background "$(shot "$2")" "$1"; }
-main_window_hidden() { window_gone "$MAIN_TITLE"; }
-
 start_xvfb
-mkdir -p "$WORK_DIR/runtime"
-chmod 700 "$WORK_DIR/runtime"
 # LeakSanitizer (in the sanitizer build) stops a process that runs under ptrace, as strace does;
 # the other sanitizers still run. Leaks are the other tests' business.
 ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" \
-    QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$WORK_DIR/runtime" \
-    strace -f -qq -e trace=%file,%network -o "$TRACE" \
+    QT_QPA_PLATFORM=xcb strace -f -qq -e trace=%file,%network -o "$TRACE" \
     "$BINARY" >"$WORK_DIR/app.stdout" 2>"$WORK_DIR/app.stderr" &
 APP_PID=$!
+started "$APP_PID"
 log "# started $BINARY under strace as process $APP_PID"
 
 window=$(find_window "$MAIN_TITLE" 30)
@@ -103,7 +97,7 @@ wait_app_exit 15 || die "the program still runs 15 s after Ctrl+X"
 # device. Sockets: only AF_UNIX ones, which reach the X server and the desktop bus on this
 # machine; no AF_NETLINK socket showed up, and any other family fails the test.
 cache_home=${XDG_CACHE_HOME:-$HOME/.cache}
-"$PYTHON" - "$TRACE" "$cache_home/fontconfig/" /var/cache/fontconfig/ "$WORK_DIR/runtime" \
+"$PYTHON" - "$TRACE" "$cache_home/fontconfig/" /var/cache/fontconfig/ "$XDG_RUNTIME_DIR" \
     /dev/null >"$WORK_DIR/verdict" <<'PY' || FAILURES=$((FAILURES + 1))
 import re
 import sys

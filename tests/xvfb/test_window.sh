@@ -32,13 +32,10 @@ fi
 # ---- The main window --------------------------------------------------------------------------
 
 start_xvfb
-start_app "$BINARY"
-window=$(find_window "$MAIN_TITLE" 20)
-[ -n "$window" ] || die "no window titled \" Corvatine\" appeared"
-pass "the main window \" Corvatine\" is shown"
-wait_painted "$window" ||
-    die "the background picture never showed in the window (best mean difference ${LOCATE_SCORE:-none})"
-s=$PAINTED_SHOT
+open_main_window "$BINARY"
+pass "the main window \" Corvatine\" is shown and painted"
+window=$WINDOW
+s=$START_SHOT
 log "# window at $WIN_X,$WIN_Y size ${WIN_W}x$WIN_H; menu bar $MENU_BAR_HEIGHT px high"
 
 # The background picture is 567 x 283 and is drawn from the client area's top left corner, so

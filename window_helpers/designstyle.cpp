@@ -1,0 +1,32 @@
+#include "designstyle.h"
+
+#include <QApplication>
+#include <QPalette>
+#include <QWidget>
+
+namespace designstyle {
+
+QFont font(const char* family, qreal points, const FontStyle& style)
+{
+    QFont font{QString::fromLatin1(family)};
+    font.setStyleHint(style.hint);
+    font.setPointSizeF(points);
+    font.setBold(style.weight == Weight::Bold);
+    font.setItalic(style.italic);
+    font.setUnderline(style.underline);
+    return font;
+}
+
+void paint(QWidget& control, std::optional<QColor> text, std::optional<QColor> background)
+{
+    QPalette palette = control.palette();
+    palette.setColor(QPalette::WindowText,
+                     text.value_or(QApplication::palette().color(QPalette::WindowText)));
+    if (background) {
+        palette.setColor(QPalette::Window, *background);
+    }
+    control.setPalette(palette);
+    control.setAutoFillBackground(background.has_value());
+}
+
+} // namespace designstyle

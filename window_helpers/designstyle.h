@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+
+#include <optional>
+
+class QWidget;
+
+// The looks that the window designs give their controls: fonts by face and point size, and
+// colours of text and background.
+namespace designstyle {
+
+enum class Weight
+{
+    Regular,
+    Bold
+};
+
+struct FontStyle
+{
+    Weight weight = Weight::Regular;
+    bool italic = false;
+    bool underline = false;
+    // What to fall back to where the face is not installed.
+    QFont::StyleHint hint = QFont::AnyStyle;
+};
+
+QFont font(const char* family, qreal points, const FontStyle& style = {});
+
+// A control's text colour (none: the desktop's usual text colour) and, for an opaque control,
+// its background; no background leaves it transparent, so that whatever lies below shows
+// through around its text.
+void paint(QWidget& control, std::optional<QColor> text, std::optional<QColor> background);
+
+} // namespace designstyle
