@@ -6,11 +6,26 @@
 
 #include <cstdio>
 
+namespace {
+
+// Where a display is reached through X11 or Wayland, the toolkit aborts with a long message
+// when there is none; one clear line is enough. Elsewhere (Windows, macOS) there is always one.
+bool noDisplayToReach()
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN) && !defined(Q_OS_ANDROID)
+    return qEnvironmentVariableIsEmpty("DISPLAY") &&
+           qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+           qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+#else
+    return false;
+#endif
+}
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
-    // Without a display the toolkit would abort with a long message; one clear line is enough.
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
-        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    if (noDisplayToReach()) {
         std::fputs("ostrevane: no display found (DISPLAY is not set); start it on a desktop.\n",
                    stderr);
         return 1;
