@@ -17,7 +17,8 @@ done
 # What an installation must hold, relative to the prefix.
 expected_files() {
     printf '%s\n' bin/ostrevane "share/applications/$APP_ID.desktop" \
-        "share/metainfo/$APP_ID.metainfo.xml"
+        "share/metainfo/$APP_ID.metainfo.xml" share/man/man1/ostrevane.1.gz \
+        share/doc/ostrevane/changelog.gz share/doc/ostrevane/copyright
     local size
     for size in "${ICON_SIZES[@]}"; do
         printf 'share/icons/hicolor/%sx%s/apps/%s.png\n' "$size" "$size" "$APP_ID"
@@ -40,7 +41,7 @@ cmake --install "$BUILD" --prefix "$prefix" >"$WORK_DIR/install.log" 2>&1 ||
 (cd "$prefix" && find . -type f | sed 's|^\./||' | sort) >"$WORK_DIR/installed.txt"
 expected_files | sort >"$WORK_DIR/expected.txt"
 if diff -u "$WORK_DIR/expected.txt" "$WORK_DIR/installed.txt" >"$WORK_DIR/install.diff"; then
-    pass "cmake --install puts exactly the program, desktop entry, metainfo and ${#ICON_SIZES[@]} icons in place"
+    pass "cmake --install puts exactly the program, desktop entry, metainfo, ${#ICON_SIZES[@]} icons and docs in place"
 else
     fail "the installed files differ from the expected ones:"
     cat "$WORK_DIR/install.diff"
