@@ -14,7 +14,7 @@ packages=(
   # The desktop: the warning sound through the freedesktop sound theme (and the private sound
   # server its test records), install and package checks, and the screen reader's bus.
   libcanberra-dev libcanberra-pulse sound-theme-freedesktop pulseaudio pulseaudio-utils
-  desktop-file-utils appstream dpkg-dev binutils dbus-daemon at-spi2-core python3-pyatspi
+  desktop-file-utils appstream dpkg-dev binutils lintian dbus-daemon at-spi2-core python3-pyatspi
 )
 
 missing=()

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The program as a desktop installs it: `cmake --install` puts the binary, the menu entry, the
 # icons and the AppStream metainfo in their standard places, and they validate; the Debian
-# package that CPack builds holds the same files and depends on the libraries the binary links;
-# unpacked into a scratch root, its program starts and shows its window.
+# package that CPack builds holds the same files, passes lintian and depends on the libraries the
+# binary links; unpacked into a scratch root, its program starts and shows its window.
 # Usage: test_install.sh BUILD-FOLDER
 source "$(dirname "${BASH_SOURCE[0]}")/../xvfb/lib.sh"
 
@@ -10,7 +10,7 @@ BUILD=$(cd "${1:?usage: test_install.sh BUILD-FOLDER}" && pwd)
 APP_ID=org.ostrevane.Corvatine
 ICON_SIZES=(32 48 64 128 256)
 
-for tool in cmake cpack dpkg-deb dpkg-shlibdeps desktop-file-validate appstreamcli readelf; do
+for tool in cmake cpack dpkg-deb dpkg-shlibdeps desktop-file-validate appstreamcli readelf lintian; do
     command -v "$tool" >/dev/null || die "$tool is not installed (tools/setup.sh installs it)"
 done
 
@@ -111,10 +111,26 @@ else
     cat "$WORK_DIR/package.diff"
 fi
 
+# lintian's errors and warnings fail; what it only remarks on (I:, and P: when pedantic) is shown.
+status=0
+out=$(lintian --fail-on error,warning --display-info --pedantic "$deb" 2>&1) || status=$?
+out=$(grep -v '^running with root privileges' <<<"$out" || true)
+if [ "$status" -eq 0 ] && ! grep -qE '^[EW]: ' <<<"$out"; then
+    pass "lintian: no error, no warning${out:+ (remarks below)}"
+else
+    fail "lintian (status $status):"
+fi
+[ -z "$out" ] || log "$out"
+
 root="$WORK_DIR/root"
 dpkg -x "$deb" "$root"
 binary="$root/usr/bin/ostrevane"
 [ -x "$binary" ] || die "no executable /usr/bin/ostrevane in the package"
+# lintian does not compare the two: the changelog's newest entry must be the package's version.
+logged=$(zcat "$root/usr/share/doc/ostrevane/changelog.gz" |
+    dpkg-parsechangelog -l - -S Version) || true
+[ "$logged" = "$version" ] && pass "the changelog's newest entry is $version" ||
+    fail "the changelog's newest entry is ${logged:-missing}, the package's version $version"
 
 # Every library the program needs comes from a package that it depends on.
 depends=$(field Depends)
