@@ -235,11 +235,13 @@ void Form1::pushBy(Side pusher)
     m_face.showMoves(pusher, result.moves);
     timerOf(next)->setEnabled(true);
     timerOf(pusher)->setEnabled(false);
-    m_face.side(pusher).pushButton->setVisible(false);
+    // The button that goes holds the focus: hidden first, it would hand the focus along the tab
+    // chain to Pause for a moment, and a screen reader would announce Pause on every push.
     m_face.side(next).pushButton->setVisible(true);
+    m_face.side(next).pushButton->setFocus();
+    m_face.side(pusher).pushButton->setVisible(false);
     pushEntryOf(pusher)->setEnabled(false);
     pushEntryOf(next)->setEnabled(true);
-    m_face.side(next).pushButton->setFocus();
 }
 
 void Form1::CommPause_Click()
@@ -253,8 +255,8 @@ void Form1::CommPause_Click()
     const Side waiting = clockcore::opponent(running);
     clockcore::pause(m_state, running);
     m_face.side(waiting).pushButton->setVisible(true);
-    m_face.side(running).pushButton->setVisible(false);
     m_face.side(waiting).pushButton->setFocus();
+    m_face.side(running).pushButton->setVisible(false);
     pushEntryOf(waiting)->setEnabled(true);
     pushEntryOf(running)->setEnabled(false);
     stopBothClocks();

@@ -207,6 +207,46 @@ private slots:
         QCOMPARE(nameOf(label("MovesRight")), QStringLiteral("Right player's moves: 0"));
     }
 
+    // Each focus change is announced: a push hands the focus straight to the button that is to
+    // be pushed next, never through Pause or another control on the way.
+    void focusGoesStraightToTheNextButton_data()
+    {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QKeySequence>("keys"); // none: a click on the first push's button
+        QTest::addColumn<QStringList>("focused");
+        QTest::newRow("first push by mouse")
+            << "" << QKeySequence() << QStringList{"Command1", "Command2"};
+        QTest::newRow("Space") << "Command1" << QKeySequence(Qt::Key_Space)
+                               << QStringList{"Command1"};
+        QTest::newRow("Space, other side")
+            << "Command2" << QKeySequence(Qt::Key_Space) << QStringList{"Command2"};
+        QTest::newRow("Ctrl+I") << "Command1" << QKeySequence(Qt::CTRL | Qt::Key_I)
+                                << QStringList{"Command1"};
+        QTest::newRow("Ctrl+L") << "Command2" << QKeySequence(Qt::CTRL | Qt::Key_L)
+                                << QStringList{"Command2"};
+        QTest::newRow("Ctrl+P") << "Command1" << QKeySequence(Qt::CTRL | Qt::Key_P)
+                                << QStringList{"Command1"};
+    }
+    void focusGoesStraightToTheNextButton()
+    {
+        QFETCH(QString, first);
+        QFETCH(QKeySequence, keys);
+        QFETCH(QStringList, focused);
+        if (!first.isEmpty()) {
+            QTest::mouseClick(button(first), Qt::LeftButton);
+        }
+        QStringList seen;
+        connect(qApp, &QApplication::focusChanged, this,
+                [&seen](QWidget*, QWidget* now) { seen << (now ? now->objectName() : "none"); });
+        if (keys.isEmpty()) {
+            QTest::mouseClick(button("Command1"), Qt::LeftButton);
+        } else {
+            QTest::keySequence(QApplication::focusWidget(), keys);
+        }
+        disconnect(qApp, &QApplication::focusChanged, this, nullptr);
+        QCOMPARE(seen, focused);
+    }
+
     void gameOverIsReadAsTheEnd_data()
     {
         QTest::addColumn<Side>("side");
