@@ -79,6 +79,9 @@ QFont lineFont(LineFont which)
 
 Help::Help(QWidget* parent) : QWidget(parent, Qt::Window)
 {
+    // A plain top-level widget, so that Esc does nothing here, yet a window to screen readers;
+    // set before anything makes the window known to them.
+    setAccessibleRole("Help", QAccessible::Window);
     setObjectName(QStringLiteral("Help"));
     setWindowTitle(QStringLiteral("General Help"));
     setAttribute(Qt::WA_DeleteOnClose);

@@ -77,11 +77,8 @@ void addLabels(QWidget* parent, std::initializer_list<LabelDesign> labels, const
 } // namespace
 
 ClockFace::ClockFace(QMainWindow& window)
+    : clientArea(createClientArea(window)), m_spoken(*clientArea)
 {
-    clientArea = new PictureArea(QString::fromLatin1(artwork::backgroundPath), &window);
-    clientArea->setObjectName(QStringLiteral("clientArea"));
-    window.setCentralWidget(clientArea);
-
     createBannerStrip();
     createButtons();
     createMoveCounters();
@@ -95,6 +92,14 @@ ClockFace::ClockFace(QMainWindow& window)
     m_sides[static_cast<int>(Side::Right)] = {lblHoursRight, lblMinRight,     lblSecRight,
                                               lblDot4,       Label4,          MovesRight,
                                               Command1,      rightClockColour};
+}
+
+QWidget* ClockFace::createClientArea(QMainWindow& window)
+{
+    auto* area = new PictureArea(QString::fromLatin1(artwork::backgroundPath), &window);
+    area->setObjectName(QStringLiteral("clientArea"));
+    window.setCentralWidget(area);
+    return area;
 }
 
 void ClockFace::createBannerStrip()
@@ -255,13 +260,19 @@ const ClockFace::SideControls& ClockFace::side(Side side) const
     return m_sides[static_cast<int>(side)];
 }
 
+SpokenClock::Labels ClockFace::spokenLabels(Side which) const
+{
+    const SideControls& shown = side(which);
+    return {shown.hours, shown.minutes, shown.seconds, shown.moves, shown.gameOverMark};
+}
+
 void ClockFace::showTime(Side which, const clockcore::TimeParts& time)
 {
     const SideControls& shown = side(which);
     shown.hours->setText(QString::number(time.hours));
     shown.minutes->setText(QString::number(time.minutes));
     shown.seconds->setText(QString::number(time.seconds));
-    updateSpokenTexts(shown, which);
+    m_spoken.update(spokenLabels(which), which);
 }
 
 void ClockFace::showStartingTime(Side which, const clockcore::TimeParts& time)
@@ -275,7 +286,7 @@ void ClockFace::showStartingTime(Side which, const clockcore::TimeParts& time)
 void ClockFace::showMoves(Side which, qint16 moves)
 {
     side(which).moves->setText(QString::number(moves));
-    updateSpokenTexts(side(which), which);
+    m_spoken.update(spokenLabels(which), which);
 }
 
 void ClockFace::setClockColours(Side which, bool warning)
@@ -286,6 +297,11 @@ void ClockFace::setClockColours(Side which, bool warning)
     designstyle::paint(*shown.minutes, text, background);
     designstyle::paint(*shown.seconds, text, background);
     designstyle::paint(*shown.secondColon, text, std::nullopt);
+    if (warning) {
+        m_spoken.announceLowTime(spokenLabels(which), which);
+    } else {
+        m_spoken.liftLowTime(which);
+    }
 }
 
 void ClockFace::setGameOverMark(Side which, bool over)
@@ -294,7 +310,17 @@ void ClockFace::setGameOverMark(Side which, bool over)
     designstyle::paint(*mark, gameOverText,
                        over ? std::optional<QColor>(gameOverBackground) : std::nullopt);
     mark->setText(over ? QString::fromLatin1(gameOverCaption) : QString());
-    updateSpokenTexts(side(which), which);
+    m_spoken.update(spokenLabels(which), which);
+}
+
+void ClockFace::announceTurn(Side toMove)
+{
+    m_spoken.announceTurn(spokenLabels(toMove), toMove);
+}
+
+void ClockFace::announcePause()
+{
+    m_spoken.announcePause();
 }
 
 void ClockFace::showFirstBanner()

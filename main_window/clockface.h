@@ -1,5 +1,7 @@
 #pragma once
 
+#include "spokenclock.h"
+
 #include <clockcore.h>
 
 #include <QColor>
@@ -42,6 +44,9 @@ public:
     void showMoves(clockcore::Side side, qint16 moves);
     void setClockColours(clockcore::Side side, bool warning);
     void setGameOverMark(clockcore::Side side, bool over);
+    // For screen readers, who do not see the focus land.
+    void announceTurn(clockcore::Side toMove);
+    void announcePause();
     void showFirstBanner();
     // The strip keeps no index: the picture shown is the one that is visible.
     void advanceBannerStrip();
@@ -73,6 +78,7 @@ public:
     QLabel* Label4 = nullptr;
 
 private:
+    static QWidget* createClientArea(QMainWindow& window);
     void createBannerStrip();
     void createButtons();
     void createMoveCounters();
@@ -81,5 +87,8 @@ private:
     void createGameOverMarks();
     void setTabOrder();
 
+    SpokenClock::Labels spokenLabels(clockcore::Side side) const;
+
     std::array<SideControls, 2> m_sides;
+    SpokenClock m_spoken;
 };

@@ -41,7 +41,7 @@ Form1::Form1(QWidget* parent)
     setWindowTitle(QStringLiteral(" ") + QString::fromLatin1(appinfo::product));
     setWindowIcon(artwork::applicationIcon());
     createTimers();
-    describeClockFace(*this);
+    SpokenClock::describe(*this);
     connectHandlers();
 
     resize(clientAreaSize.width(), clientAreaSize.height() + menuBar()->sizeHint().height());
@@ -242,6 +242,7 @@ void Form1::pushBy(Side pusher)
     m_face.side(pusher).pushButton->setVisible(false);
     pushEntryOf(pusher)->setEnabled(false);
     pushEntryOf(next)->setEnabled(true);
+    m_face.announceTurn(next);
 }
 
 void Form1::CommPause_Click()
@@ -260,6 +261,7 @@ void Form1::CommPause_Click()
     pushEntryOf(waiting)->setEnabled(true);
     pushEntryOf(running)->setEnabled(false);
     stopBothClocks();
+    m_face.announcePause();
 }
 
 // ---- Commands and menus -----------------------------------------------------------------------

@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <array>
 #include <optional>
+#include <tuple>
 
 namespace {
 
@@ -105,6 +106,7 @@ Dialog::Dialog(QWidget* parent)
                               {"Text4", "Right player's minutes", "From 0 to 59"},
                               {"OKButton", nullptr, "Start a new game with these times"},
                               {"CancelButton", nullptr, "Close without changing the times"}});
+    nameComboBoxes();
 
     Form_Load();
 }
@@ -154,6 +156,20 @@ void Dialog::createFields()
     Text2 = makeLineEdit("Text2", twips::rect(840, 600, 495, 420));
     Combo2 = makeCombo("Combo2", twips::rect(2040, 600, 615, 390));
     Text4 = makeLineEdit("Text4", twips::rect(2760, 600, 495, 420));
+}
+
+// A combo box is presented to screen readers by its text, whatever name it is given; a label
+// it is the buddy of names it. These labels are never shown: the captions on screen stay.
+void Dialog::nameComboBoxes()
+{
+    for (const auto& [combo, name, text] :
+         {std::tuple{Combo1, "Combo1Name", "Left player's hours"},
+          std::tuple{Combo2, "Combo2Name", "Right player's hours"}}) {
+        auto* label = new QLabel(QString::fromLatin1(text), this);
+        label->setObjectName(QString::fromLatin1(name));
+        label->setBuddy(combo);
+        label->hide();
+    }
 }
 
 void Dialog::createButtons()

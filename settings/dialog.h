@@ -52,6 +52,7 @@ private:
     void createLabels();
     void createFields();
     void createButtons();
+    void nameComboBoxes();
     void installRangeChecks();
 
     // The control among the six that the object is or belongs to (a combo box's inner line

@@ -8,6 +8,7 @@
 #include <form1.h>
 #include <frmabout.h>
 #include <help.h>
+#include <spokentext.h>
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -78,6 +79,9 @@ private slots:
     {
         QFETCH(WindowFactory, make);
         const std::unique_ptr<QWidget> window = make();
+        const QAccessible::Role role = QAccessible::queryAccessibleInterface(window.get())->role();
+        QVERIFY2(role == QAccessible::Window || role == QAccessible::Dialog,
+                 "every window is presented as a window");
         int controls = 0;
         for (QWidget* control : window->findChildren<QWidget*>()) {
             const QString objectName = control->objectName();
@@ -96,6 +100,30 @@ private slots:
             }
         }
         QVERIFY(controls > 0);
+    }
+
+    // A combo box is read by its text; the label it is the buddy of says whose hours it holds.
+    void hoursFieldsSayWhoseTheyAre_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("left") << "Combo1"
+                              << "Left player's hours";
+        QTest::newRow("right") << "Combo2"
+                               << "Right player's hours";
+    }
+    void hoursFieldsSayWhoseTheyAre()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, name);
+        Dialog dialog;
+        QAccessibleInterface* combo =
+            QAccessible::queryAccessibleInterface(dialog.findChild<QWidget*>(field));
+        QStringList labels;
+        for (const auto& [label, relation] : combo->relations(QAccessible::Label)) {
+            labels << label->text(QAccessible::Name);
+        }
+        QCOMPARE(labels, QStringList{name});
     }
 
     // The arrows stay on screen; the names tell whose button it is and what pushing it does.
@@ -245,6 +273,39 @@ private slots:
         }
         disconnect(qApp, &QApplication::focusChanged, this, nullptr);
         QCOMPARE(seen, focused);
+    }
+
+    // What is said when the move passes, the game pauses and a player's time runs low: from
+    // what the clock shows, and the low time once per side until a reset.
+    void announcements()
+    {
+        const auto* announcer = find<Announcer>("announcer");
+        QVERIFY(announcer != nullptr && !announcer->isVisible());
+        const auto said = [announcer] {
+            return announcer->text();
+        };
+        const auto key = [](QKeySequence keys) {
+            QTest::keySequence(QApplication::focusWidget(), keys);
+        };
+        QTest::mouseClick(button("Command1"), Qt::LeftButton);
+        QCOMPARE(said(), "Left player to move, 5 minutes 0 seconds left");
+        form->clockState().leftSeconds = 60;
+        tick(Side::Left);
+        QCOMPARE(said(), "Left player's time is running low, 0 minutes 59 seconds left");
+        key(Qt::Key_Space);
+        QCOMPARE(said(), "Right player to move, 5 minutes 0 seconds left");
+        key(Qt::Key_Space);
+        QCOMPARE(said(), "Left player to move, 0 minutes 59 seconds left");
+        tick(Side::Left);
+        QCOMPARE(said(), "Left player to move, 0 minutes 59 seconds left");
+        key(QKeySequence(Qt::CTRL | Qt::Key_P));
+        QCOMPARE(said(), "Game paused");
+        key(QKeySequence(Qt::CTRL | Qt::Key_R));
+        key(QKeySequence(Qt::CTRL | Qt::Key_L));
+        QCOMPARE(said(), "Left player to move, 5 minutes 0 seconds left");
+        form->clockState().leftSeconds = 60;
+        tick(Side::Left);
+        QCOMPARE(said(), "Left player's time is running low, 0 minutes 59 seconds left");
     }
 
     void gameOverIsReadAsTheEnd_data()
