@@ -3,6 +3,7 @@
 #include <appinfo.h>
 #include <artwork.h>
 #include <designstyle.h>
+#include <placement.h>
 #include <spokentext.h>
 #include <twips.h>
 
@@ -14,7 +15,7 @@
 
 namespace {
 
-constexpr QSize clientSize = twips::size(5820, 3645);
+constexpr QSize aboutSize = twips::size(5820, 3645);
 // The client area, not the frame, opens at this screen position.
 constexpr QPoint clientTopLeft{twips::px(2340), twips::px(1935)};
 
@@ -59,10 +60,9 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent)
     setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::CustomizeWindowHint);
     setAttribute(Qt::WA_DeleteOnClose);
-    setFixedSize(clientSize);
-    // setGeometry places the client area (and marks the window as placed, so the dialog does
-    // not centre itself when shown).
-    setGeometry(QRect(clientTopLeft, clientSize));
+    setFixedSize(aboutSize);
+    // Placed, the dialog does not centre itself when shown.
+    placement::placeClientArea(*this, QRect(clientTopLeft, aboutSize));
 
     createControls();
     describeForScreenReaders(*this, {{"picIcon", "Program icon", nullptr},
