@@ -45,7 +45,7 @@ done
 phase() { [[ ",$phases," == *",$1,"* ]]; }
 
 # ---- What it needs ----------------------------------------------------------------------------
-bash tools/setup.sh
+bash tools/setup.sh test
 # The window watcher speaks to the X server through libxcb (its headers usually come with Qt's).
 if ! dpkg-query -W -f='${Status}' libxcb1-dev 2>/dev/null | grep -q 'install ok installed'; then
     sudo_cmd=()

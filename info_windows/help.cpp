@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr QSize clientSize = twips::size(4530, 4995);
+constexpr QSize helpSize = twips::size(4530, 4995);
 
 constexpr QColor white{255, 255, 255};
 constexpr QColor paleGreen{128, 255, 128};
@@ -86,7 +86,7 @@ Help::Help(QWidget* parent) : QWidget(parent, Qt::Window)
     setWindowTitle(QStringLiteral("General Help"));
     setAttribute(Qt::WA_DeleteOnClose);
     designstyle::paint(*this, std::nullopt, white);
-    resize(clientSize);
+    resize(helpSize);
     placement::centreWhenFirstShown(*this);
     createLabels();
     createButton();

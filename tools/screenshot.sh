@@ -3,7 +3,7 @@
 # right player's clock runs), taken in a private X server. Builds nothing.
 # Usage: tools/screenshot.sh [PATH-TO-OSTREVANE]   (default: build/ostrevane)
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-source "$ROOT/tests/xvfb/lib.sh"
+source "$ROOT/tests/desktop/lib.sh"
 
 BINARY=${1:-$ROOT/build/ostrevane}
 OUTPUT="$ROOT/docs/screenshot.png"

@@ -2,13 +2,14 @@
 # Installs what is missing, then builds and runs every test twice over:
 #   build-tests  the plain build: every test, and the fuzz target's 30-second run (clang);
 #   build-asan   everything again under AddressSanitizer and UndefinedBehaviorSanitizer, where
-#                the first report (a leak, a use after free, an overflow) fails its test.
+#                the first report (a leak, a use after free, an overflow) fails its test; built
+#                as the run command builds, one unit per library (a unity build).
 # Both runs print CTest's summary; the script fails when either fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 started=$SECONDS
 
-bash tools/setup.sh
+bash tools/setup.sh test
 
 echo "==== plain build (build-tests) ===="
 bash tools/build.sh build-tests RelWithDebInfo
@@ -23,7 +24,7 @@ plain=0
 ctest --test-dir build-tests --output-on-failure --timeout 600 || plain=$?
 
 echo "==== sanitizer build (build-asan) ===="
-bash tools/build.sh build-asan RelWithDebInfo -DOSTREVANE_SANITIZE=ON
+bash tools/build.sh build-asan RelWithDebInfo -DOSTREVANE_SANITIZE=ON -DCMAKE_UNITY_BUILD=ON
 sanitized=0
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
     UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \

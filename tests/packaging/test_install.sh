@@ -4,7 +4,7 @@
 # package that CPack builds holds the same files, passes lintian and depends on the libraries the
 # binary links; unpacked into a scratch root, its program starts and shows its window.
 # Usage: test_install.sh BUILD-FOLDER
-source "$(dirname "${BASH_SOURCE[0]}")/../xvfb/lib.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../desktop/lib.sh"
 
 BUILD=$(cd "${1:?usage: test_install.sh BUILD-FOLDER}" && pwd)
 APP_ID=org.ostrevane.Corvatine
@@ -155,6 +155,8 @@ done
 for qt in libqt6core6 libqt6gui6 libqt6widgets6; do
     grep -qxF "$qt" <<<"$depend_names" || fail "Depends lacks $qt"
 done
+field Recommends | grep -qw qt6-wayland && pass "recommends qt6-wayland, for a native Wayland window" ||
+    fail "does not recommend qt6-wayland: $(field Recommends)"
 readelf -d "$binary" | grep -qE 'RPATH|RUNPATH' &&
     fail "the packaged program carries a run path: $(readelf -d "$binary" | grep -E 'RPATH|RUNPATH')" ||
     pass "the packaged program has no run path: it uses the system's libraries"
