@@ -8,7 +8,13 @@ TESTS_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 SOURCE_DIR=$(cd "$TESTS_DIR/.." && pwd)
 # Debian's interpreter: the helpers need python3-xlib and pyatspi, which only it has.
 PYTHON=/usr/bin/python3
-WORK_DIR=$(mktemp -d "${TMPDIR:-/tmp}/ostrevane-test.XXXXXX")
+# A script that runs part of its work as another user hands its scratch folder on.
+if [ -n "${OSTREVANE_WORK_DIR:-}" ]; then
+    WORK_DIR=$OSTREVANE_WORK_DIR
+else
+    WORK_DIR=$(mktemp -d "${TMPDIR:-/tmp}/ostrevane-test.XXXXXX")
+    OWN_WORK_DIR=1
+fi
 FAILURES=0
 CHILDREN=()
 # Files shown when the script fails, as "TITLE:PATH".
@@ -77,7 +83,9 @@ cleanup() {
         stop_child "${CHILDREN[i]}"
     done
     # KEEP_SHOTS=1 keeps the screenshots and logs of a passing run too.
-    if [ "$status" -ne 0 ] || [ "$FAILURES" -ne 0 ] || [ -n "${KEEP_SHOTS:-}" ]; then
+    if [ -z "${OWN_WORK_DIR:-}" ]; then
+        return
+    elif [ "$status" -ne 0 ] || [ "$FAILURES" -ne 0 ] || [ -n "${KEEP_SHOTS:-}" ]; then
         log "screenshots and logs kept in $WORK_DIR"
         for entry in "${SHOW_ON_FAILURE[@]}"; do
             [ -s "${entry#*:}" ] && { log "--- ${entry%%:*}:"; tail -n 40 "${entry#*:}"; }

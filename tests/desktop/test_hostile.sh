@@ -17,7 +17,7 @@ read -r RIGHT_X RIGHT_Y RIGHT_W RIGHT_H <<<"$RECT_COMMAND1"
 # button face). Each must be a real arrow: ink, and not the same when mirrored (a box drawn for
 # a missing glyph is), and the right button's must be the mirror image of the left one's.
 arrows() {
-    "$PYTHON" - "$XVFB_DIR" "$1" "$CLIENT_X" "$CLIENT_Y" "$RECT_COMMAND2" "$RECT_COMMAND1" <<'PY'
+    "$PYTHON" - "$DESKTOP_DIR" "$1" "$CLIENT_X" "$CLIENT_Y" "$RECT_COMMAND2" "$RECT_COMMAND1" <<'PY'
 import sys
 sys.path.insert(0, sys.argv[1])
 from xhelper import Image

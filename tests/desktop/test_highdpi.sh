@@ -7,7 +7,7 @@
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 BINARY=${1:?usage: test_highdpi.sh PATH-TO-OSTREVANE}
-COMPARE="$XVFB_DIR/highdpi_compare.py"
+COMPARE="$DESKTOP_DIR/highdpi_compare.py"
 # Mean difference per channel (0-255) allowed between a control at scale 1 and its 2x drawing
 # reduced to scale 1. Text is rasterised afresh at each size, so edges differ by a few levels
 # on average (measured up to about 7 on the arrow buttons); a control drawn elsewhere or at

@@ -6,8 +6,8 @@
 # close request (close_window).
 source "$(dirname "${BASH_SOURCE[0]}")/../common.sh"
 
-XVFB_DIR="$TESTS_DIR/xvfb"
-HELPER="$XVFB_DIR/xhelper.py"
+DESKTOP_DIR="$TESTS_DIR/desktop"
+HELPER="$DESKTOP_DIR/xhelper.py"
 # ImageMagick itself, whatever else is called "convert" on the PATH.
 CONVERT=/usr/bin/convert
 BACKGROUND_PICTURE="$SOURCE_DIR/resources/background.jpg"

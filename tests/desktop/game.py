@@ -1,0 +1,432 @@
+#!/usr/bin/python3
+"""One short game of the real binary, the same on every desktop, seen the way the players see
+it: through the accessibility bus, in screenshots and, with a screen reader's log, in what the
+screen reader says.
+
+    game.py bare|openbox|wayland BINARY WORK-DIR [SPEECH-LOG]
+
+Runs inside the desktop and the D-Bus session that test_game.sh starts. Keys go to the X server
+(xdotool) or to the compositor (wtype); clicks are real pointer clicks on X and the button's
+"Press" action on the headless Wayland seat, which has no pointer. Prints one "ok - " or
+"FAIL - " line per check; exits non-zero when a check failed.
+"""
+
+import json
+import os
+import re
+import subprocess
+import sys
+import time
+
+import pyatspi
+from gi.repository import GLib
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from xhelper import Image, differing_pixels, locate  # noqa: E402
+
+DESKTOP, BINARY, WORK = sys.argv[1], sys.argv[2], sys.argv[3]
+SPEECH_LOG = sys.argv[4] if len(sys.argv) > 4 else None
+X11 = DESKTOP != "wayland"
+MAIN, DIALOG, HELP, ABOUT = " Corvatine", "Set time parameters", "General Help", "About Ostrevane"
+LEFT = "Left player's clock button: end the left player's move"
+RIGHT = "Right player's clock button: end the right player's move"
+SCREEN = (1280, 1024)
+# Client-area rectangles (pixels) of the right player's button, the left seconds and a strip of
+# the left game-over mark that no digit box covers.
+COMMAND1, RIGHT_SECONDS, LEFT_MARK_STRIP = (364, 104, 57, 33), (460, 148, 101, 97), (8, 246, 270, 5)
+failures = 0
+
+
+def check(condition, message):
+    global failures
+    print(("ok - " if condition else "FAIL - ") + message, flush=True)
+    failures += 0 if condition else 1
+    return condition
+
+
+def run(*command):
+    return subprocess.run(command, check=True, capture_output=True, text=True).stdout
+
+
+def pump(seconds=0.0):
+    """Lets the bus deliver its events, for a while."""
+    end = time.monotonic() + seconds
+    while True:
+        while GLib.MainContext.default().iteration(False):
+            pass
+        if time.monotonic() >= end:
+            return
+        time.sleep(0.02)
+
+
+def poll(seconds, question, every=0.1):
+    """Every question walks the program's tree over the bus, where a screen reader's questions
+    wait behind ours: it gets time between them."""
+    end = time.monotonic() + seconds
+    while True:
+        pump()
+        answer = question()
+        if answer or time.monotonic() >= end:
+            return answer
+        time.sleep(every * (3 if SPEECH_LOG else 1))
+
+
+# ---- The accessibility bus -------------------------------------------------------------------
+
+def descendants(node):
+    for child in node:
+        if child is not None:
+            yield child
+            yield from descendants(child)
+
+
+def showing(node):
+    return node.getState().contains(pyatspi.STATE_SHOWING)
+
+
+class Program:
+    def __init__(self, process):
+        self.process = process
+        self.app = poll(45, lambda: next((a for a in pyatspi.Registry.getDesktop(0) if a is not None
+                                          and a.get_process_id() == process.pid), None))
+
+    def find(self, role, name, shown=True):
+        """The object of that role and name (a prefix when it ends in "*")."""
+        for top in self.app:
+            for node in [top, *descendants(top)] if top is not None else []:
+                if (node.getRoleName() == role and (node.name.startswith(name[:-1])
+                                                    if name.endswith("*") else node.name == name)
+                        and (not shown or showing(node))):
+                    return node
+        return None
+
+    def shows(self, role, name, seconds=5, every=0.1):
+        return poll(seconds, lambda: self.find(role, name), every) is not None
+
+    def gone(self, role, name, seconds=5):
+        return poll(seconds, lambda: self.find(role, name) is None)
+
+    def focused(self):
+        """"role:name" of the focused controls of the active window: a control and what holds
+        it (a combo box its text, a button box its button)."""
+        for top in self.app:
+            if top is not None and top.getState().contains(pyatspi.STATE_ACTIVE):
+                return [f"{n.getRoleName()}:{n.name}" for n in descendants(top)
+                        if n.getState().contains(pyatspi.STATE_FOCUSED)]
+        return []
+
+    def focus_on(self, expected, seconds=5):
+        if poll(seconds, lambda: expected in self.focused()):
+            return True
+        print(f"# the focus is on {self.focused()}, not on {expected}")
+        return False
+
+
+# ---- What differs between the desktops -------------------------------------------------------
+
+def key(*combos):
+    """xdotool's key names: space, ctrl+l, alt+s, Escape, Return, Tab, Down. The modifiers go
+    down a moment before the key, as a player's fingers do: a screen reader sees every key
+    before the program does, and a menu's Alt+letter pressed faster got lost on the way."""
+    for combo in combos:
+        *mods, last = combo.split("+")
+        if X11:
+            downs = [w for m in mods for w in ("keydown", m)] + (["sleep", "0.2"] if mods else [])
+            run("xdotool", *downs, "key", last, *[w for m in mods for w in ("keyup", m)])
+        else:
+            run("wtype", *[a for m in mods for a in ("-M", m)], "-k", last,
+                *[a for m in mods for a in ("-m", m)])
+        time.sleep(0.3 if speech else 0.1)
+
+
+def type_text(text):
+    run("xdotool", "type", "--delay", "50", text) if X11 else run("wtype", text)
+
+
+def click(node):
+    if X11:
+        box = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        run("xdotool", "mousemove", str(box.x + box.width // 2), str(box.y + box.height // 2),
+            "click", "1")
+        return
+    action = node.queryAction()
+    action.doAction([action.getName(i) for i in range(action.nActions)].index("Press"))
+
+
+def give_focus(title):
+    """Without a window manager nobody else hands out the X focus."""
+    if DESKTOP == "bare":
+        run("xdotool", "search", "--sync", "--onlyvisible", "--name", f"^{title}$",
+            "windowfocus", "--sync")
+
+
+def window_rect(title, role="frame"):
+    """The window's client area on the screen (its menu bar included), frame excluded."""
+    if X11:
+        # The bus has it right on X11; xdotool counts a window manager's frame in.
+        box = poll(5, lambda: program.find(role, title)).queryComponent().getExtents(
+            pyatspi.DESKTOP_COORDS)
+        wid = run("xdotool", "search", "--onlyvisible", "--name", f"^{title}$").split()[0]
+        return (box.x, box.y, box.width, box.height), wid
+
+    def walk(node):
+        if node.get("name") == title:
+            r, w = node["rect"], node["window_rect"]
+            return (r["x"] + w["x"], r["y"] + w["y"], w["width"], w["height"]), None
+        for child in node.get("nodes", []) + node.get("floating_nodes", []):
+            if found := walk(child):
+                return found
+        return None
+    return walk(json.loads(run("swaymsg", "-t", "get_tree")))
+
+
+def frame_centre(title, role):
+    (x, y, w, h), wid = window_rect(title, role)
+    extents = re.findall(r"\d+", run("xprop", "-id", wid, "_NET_FRAME_EXTENTS")) or [0] * 4
+    left, right, top, bottom = map(int, extents[-4:])
+    return (x - left + (w + left + right) / 2, y - top + (h + top + bottom) / 2)
+
+
+def centred(title, role="frame"):
+    """On X11 the window, frame included, is centred on the screen when first shown; on Wayland
+    the compositor places it."""
+    if X11:
+        cx, cy = frame_centre(title, role)
+        check(abs(cx - SCREEN[0] / 2) <= 1 and abs(cy - SCREEN[1] / 2) <= 1,
+              f'"{title}" is centred on the screen (its centre at {cx}, {cy})')
+
+
+shot_count = 0
+
+
+def shot(name):
+    global shot_count
+    shot_count += 1
+    base = os.path.join(WORK, f"{shot_count:03d}-{name}")
+    run("import", "-window", "root", base + ".png") if X11 else run("grim", base + ".png")
+    run("convert", base + ".png", base + ".ppm")
+    return Image(base + ".ppm")
+
+
+class Face:
+    """A screenshot of the main window, its client area found by the background picture."""
+
+    background = Image(os.path.join(WORK, "background.ppm"))
+
+    def __init__(self, name):
+        self.image = shot(name)
+        (wx, wy, ww, wh), _ = window_rect(MAIN)
+        dx, dy, self.score = locate(self.image, wx, wy, ww, min(wh, 400), Face.background)
+        self.x, self.y = wx + dx, wy + dy
+
+    def painted(self):
+        return self.score < 3
+
+    def shows_background(self, rect):
+        x, y, w, h = rect
+        return all(max(abs(p - q) for p, q in zip(self.image.row(self.x + x, self.y + y + r, w),
+                                                  Face.background.row(x, y + r, w))) <= 8
+                   for r in range(h))
+
+    def changed(self, other, rect):
+        x, y, w, h = rect
+        return sum(differing_pixels(self.image, other.image, self.x + x, self.y + y + r, w, 1, 24)
+                   for r in range(h)) > 0
+
+    def dark(self, rect):
+        x, y, w, h = rect
+        return all(max(self.image.row(self.x + x, self.y + y + r, w)) < 40 for r in range(h))
+
+
+# ---- What the screen reader says ----------------------------------------------------------------
+
+class Speech:
+    """Orca's log: an entry a time stamp, an utterance "SPEECH OUTPUT: '...'" (on more lines
+    than one where it reads a label that has them), its quotes not escaped."""
+    ENTRY = re.compile(r"^\d\d:\d\d:\d\d\.\d+ - ", re.M)
+    SAID = re.compile(r"SPEECH OUTPUT: '(.*)'\s?(\{[^{}]*\})?\s*$", re.S)
+
+    def __init__(self, path):
+        self.path, self.seen = path, 0
+
+    def all(self):
+        with open(self.path, errors="replace") as log:
+            return [m.group(1) for m in map(self.SAID.match, self.ENTRY.split(log.read())) if m]
+
+    def heard(self, *patterns, seconds=8):
+        """Each pattern, in this order, in what was said since the last call."""
+        def found():
+            said, at = self.all()[self.seen:], 0
+            for pattern in patterns:
+                at = next((i + 1 for i in range(at, len(said)) if re.search(pattern, said[i])), -1)
+                if at < 0:
+                    return False
+            self.seen += at
+            return True
+        ok = poll(seconds, found)
+        if not ok:
+            print(f"# said lately: {self.all()[-12:]}")
+        return ok
+
+
+speech = Speech(SPEECH_LOG) if SPEECH_LOG else None
+program = None
+
+
+def said(message, *patterns):
+    if speech:
+        check(speech.heard(*patterns), f'the screen reader says {message}')
+
+
+# ---- The game ---------------------------------------------------------------------------------
+
+def main():
+    pyatspi.Registry.getDesktop(0)  # the bus comes up before the program, or it may never show
+    time.sleep(1)
+    env = dict(os.environ, QT_QPA_PLATFORM="xcb" if X11 else "wayland",
+               QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", LANG="C.UTF-8")
+    with open(os.path.join(WORK, "app.stderr"), "w") as errors:
+        process = subprocess.Popen([BINARY], env=env, stdout=subprocess.DEVNULL, stderr=errors)
+    try:
+        play(Program(process))
+    finally:
+        if process.poll() is None:
+            process.kill()
+    return 1 if failures else 0
+
+
+def play(p):
+    global program
+    program = p
+    if not check(p.app is not None and p.shows("frame", MAIN, 20), "the main window is up"):
+        return
+    give_focus(MAIN)
+    centred(MAIN)
+    check(p.focus_on("push button:Set"), "the Set button has the focus")
+    start = Face("start")
+    check(start.painted(), f"the clock face is on screen (mean difference {start.score:.1f})")
+    said("the window and its Set button", "Corvatine frame", "^Set push button", "^Set Time")
+    silent = [f"{n.getRoleName()} {n.name!r}" for n in descendants(p.find("frame", MAIN))
+              if n.getRoleName() in ("push button", "label", "image", "menu item")
+              and not any(c.isalpha() for c in n.name + n.description)]
+    check(not silent, "every control of the window says something in words " + str(silent))
+
+    # The right player starts the game with a click, the left one answers with Space.
+    click(p.find("push button", RIGHT))
+    check(p.gone("push button", RIGHT), "a click on the right player's button hides it")
+    check(p.focus_on("push button:" + LEFT), "the left player's button has the focus")
+    check(Face("pushed").shows_background(COMMAND1), "the right player's button is gone from screen")
+    said("the left player's button and time", "^" + LEFT + " push button",
+         "^Clock Push Left Button", "^notification Left player to move, 5 minutes 0 seconds left")
+    check(p.shows("label", "Left clock: 0 hours 4 minutes 5*", 3), "the left clock runs")
+    key("space")
+    check(p.gone("push button", LEFT), "Space pressed the left player's button")
+    check(p.focus_on("push button:" + RIGHT), "the right player's button has the focus")
+    said("the right player's time", "^" + RIGHT + " push button",
+         "^notification Right player to move, 5 minutes 0 seconds left")
+    names = []
+    listener = lambda event: names.append(event.source.name)  # noqa: E731
+    pyatspi.Registry.registerEventListener(listener, "object:property-change:accessible-name")
+    check(p.shows("label", "Right clock: 0 hours 4 minutes 58 seconds", 4), "the right clock runs")
+    pump(0.2)
+    pyatspi.Registry.deregisterEventListener(listener, "object:property-change:accessible-name")
+    check([n for n in names if n.startswith("Right clock: ")] ==
+          ["Right clock: 0 hours 4 minutes 59 seconds", "Right clock: 0 hours 4 minutes 58 seconds"]
+          and not [n for n in names if n.startswith(("Left", "Right player"))],
+          f"the bus hears the running clock's time once per tick, nothing else ({names})")
+
+    key("ctrl+p")
+    check(p.shows("push button", LEFT) and p.focus_on("push button:" + LEFT),
+          "Ctrl+P pauses: the left player's button is back, with the focus, to resume")
+    said("that the game is paused", "^notification Game paused")
+    before, right = Face("paused"), p.find("label", "Right clock: *").name
+    time.sleep(1.5)
+    check(not before.changed(Face("still-paused"), RIGHT_SECONDS)
+          and p.find("label", "Right clock: *").name == right, "paused: the clocks stand still")
+    key("space")
+    check(p.focus_on("push button:" + RIGHT), "Space resumes: the right player's button has the focus")
+    said("the resumed player's time", r"^notification Right player to move, 4 minutes \d+ seconds left")
+
+    # New times: a refused value first, then 1 minute for the left player.
+    key("alt+s")
+    check(p.gone("frame", MAIN) and p.shows("dialog", DIALOG), "Alt+S: the settings instead of the clock")
+    give_focus(DIALOG)
+    centred(DIALOG, "dialog")
+    check(p.focus_on("combo box:0"), "the left hours field has the focus")
+    said("the dialog and the field's name and value", "Set time parameters dialog",
+         "^Left player's hours.*editable combo box", "^0", "^From 0 to 9")
+    key("ctrl+a")
+    type_text("10")
+    key("Tab")
+    check(p.shows("alert", "Ostrevane") and p.shows("label", "Choose any number between 0 and 9"),
+          "10 hours are refused with their message")
+    said("the refusal", "^alert Ostrevane", "^Choose any number between 0 and 9")
+    key("Return")
+    check(p.gone("alert", "Ostrevane"), "Return answers the message")
+    give_focus(DIALOG)
+    check(p.focus_on("combo box:10"), "the refused field keeps the focus")
+    key("ctrl+a")
+    type_text("0")
+    key("Tab", "ctrl+a")
+    type_text("1")
+    key("Return")
+    check(p.shows("frame", MAIN), "Enter applies the times: the clock is back")
+    give_focus(MAIN)
+    check(p.shows("label", "Left clock: 0 hours 1 minute 0 seconds"), "the left clock reads 0:1:00")
+    said("the clock window again", "Corvatine frame")
+
+    # The left clock runs out behind the help and About windows.
+    key("ctrl+l")
+    check(p.focus_on("push button:" + LEFT), "Ctrl+L starts the left clock")
+    said("the left player's minute, then once that it runs low",
+         "^notification Left player to move, 1 minute 0 seconds left",
+         "^notification Left player's time is running low, 0 minutes 59 seconds left")
+    key("ctrl+h")
+    check(p.shows("frame", HELP), "Ctrl+H shows the help window, as a window")
+    give_focus(HELP)
+    centred(HELP)
+    check(p.focus_on("push button:OK"), "the help window's OK has the focus")
+    said("the help window", "General Help frame")
+    key("space")
+    check(p.gone("frame", HELP), "its OK hides the help window")
+    give_focus(MAIN)
+    check(p.focus_on("push button:" + LEFT), "the focus is back on the left player's button")
+    key("alt+h")
+    check(p.shows("menu item", "About"), "Alt+H opens the Help menu")
+    key("Down", "Return")
+    check(p.shows("dialog", ABOUT), "the Help menu's About opens the About window")
+    give_focus(ABOUT)
+    if X11:
+        (x, y, _, _), _ = window_rect(ABOUT, "dialog")
+        check((x, y) == (156, 129), f"its client area is at 156,129 ({x},{y})")
+    said("the About window", "About Ostrevane dialog")
+    key("Escape")
+    check(p.gone("dialog", ABOUT), "Esc closes the About window")
+    give_focus(MAIN)
+    check(p.shows("alert", "Ostrevane", 70, every=1) and p.shows("label", "The Game Is Over"),
+          '"The Game Is Over" when the left clock runs out')
+    give_focus("Ostrevane")
+    check(p.focus_on("push button:OK"), "the message is in front, with the keyboard")
+    said("the end of the game", "^alert Ostrevane", "^The Game Is Over")
+    key("Return")
+    give_focus(MAIN)
+    check(p.focus_on("push button:" + LEFT), "answered: the keys are the clock window's again")
+    check(p.shows("label", "Left clock: time is up, the game is over"), "the left clock reads Over")
+    check(Face("over").dark(LEFT_MARK_STRIP), "the left game-over mark is black on screen")
+    if speech:
+        spoken = speech.all()
+        check(len([s for s in spoken if "time is running low" in s]) == 1,
+              "the low time was said once in the whole game")
+        check(not [s for s in spoken if s.startswith("Pause push button")],
+              "no push passed the focus through Pause")
+
+    key("ctrl+x")
+    try:
+        status = p.process.wait(10)
+        check(status == 0, f"Ctrl+X ends the program with status {status}")
+    except subprocess.TimeoutExpired:
+        check(False, "the program still runs 10 s after Ctrl+X")
+
+
+if __name__ == "__main__":
+    sys.exit(main())

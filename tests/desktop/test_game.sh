@@ -1,0 +1,123 @@
+#!/usr/bin/env bash
+# The end-to-end game of the real binary (game.py), the same steps on each desktop:
+#   test_game.sh bare|openbox|wayland [--screen-reader] PATH-TO-OSTREVANE
+# bare     Xvfb alone: windows have no frame and the test hands out the keyboard focus;
+# openbox  Xvfb with a window manager, which places the windows and gives the focus;
+# wayland  native Wayland in a headless sway compositor. sway refuses to run as root, so run as
+#          root the script runs the desktop and the game as a user of its own.
+# --screen-reader  the screen reader Orca listens (its speech goes to a private sound server)
+#          and the game checks what it says.
+source "$(dirname "${BASH_SOURCE[0]}")/../common.sh"
+
+usage="usage: test_game.sh bare|openbox|wayland [--screen-reader] PATH-TO-OSTREVANE"
+DESKTOP=${1:?$usage}
+[ "${2:-}" = --screen-reader ] && SCREEN_READER=1 && shift
+BINARY=${2:?$usage}
+USER_OF_ITS_OWN=ostrevane-test
+
+# ---- Outside: the files the game needs, and a D-Bus session for it ----------------------------
+if [ -z "${GAME_INSIDE:-}" ]; then
+    require dbus-run-session "$PYTHON" convert
+    # The desktop's user may not read the source tree, so what it needs goes along.
+    mkdir -p "$WORK_DIR/tests/desktop"
+    cp "$TESTS_DIR/common.sh" "$WORK_DIR/tests/"
+    cp "$TESTS_DIR/desktop/"{test_game.sh,game.py,xhelper.py,orca_launch.py} "$WORK_DIR/tests/desktop/"
+    cp "$BINARY" "$WORK_DIR/ostrevane"
+    convert "$SOURCE_DIR/resources/background.jpg" "$WORK_DIR/background.ppm"
+    as_user=()
+    if [ "$DESKTOP" = wayland ] && [ "$(id -u)" -eq 0 ]; then
+        id "$USER_OF_ITS_OWN" >/dev/null 2>&1 || useradd --system --no-create-home "$USER_OF_ITS_OWN"
+        chmod 755 "$WORK_DIR"
+        chown -R "$USER_OF_ITS_OWN:" "$WORK_DIR"
+        as_user=(runuser -u "$USER_OF_ITS_OWN" --)
+    fi
+    status=0
+    "${as_user[@]}" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME="$WORK_DIR" LANG=C.UTF-8 \
+        GAME_INSIDE=1 OSTREVANE_WORK_DIR="$WORK_DIR" SCREEN_READER="${SCREEN_READER:-}" \
+        ${ASAN_OPTIONS:+ASAN_OPTIONS="$ASAN_OPTIONS"} ${UBSAN_OPTIONS:+UBSAN_OPTIONS="$UBSAN_OPTIONS"} \
+        ${LSAN_OPTIONS:+LSAN_OPTIONS="$LSAN_OPTIONS"} \
+        dbus-run-session -- bash "$WORK_DIR/tests/desktop/test_game.sh" "$DESKTOP" "$WORK_DIR/ostrevane" ||
+        status=$?
+    [ "$status" -eq 0 ] || FAILURES=$((FAILURES + 1))
+    SHOW_ON_FAILURE+=("desktop log:$WORK_DIR/desktop.log" "application stderr:$WORK_DIR/app.stderr")
+    finish
+fi
+
+# ---- Inside: the desktop, the screen reader and the game ---------------------------------------
+wait_for() {
+    local seconds=$1
+    shift
+    poll "$seconds" "$@" || die "$* did not come up in $seconds s"
+}
+display_written() { [ -s "$WORK_DIR/display" ]; }
+wm_announced() {
+    local check
+    check=$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | awk '/window id/ { print $NF }')
+    [ -n "$check" ] && xprop -id "$check" _NET_WM_NAME >/dev/null 2>&1
+}
+sway_socket() { compgen -G "$XDG_RUNTIME_DIR/sway-ipc.*.sock" >/dev/null; }
+sway_answers() { swaymsg -t get_version >/dev/null 2>&1; }
+seat_has_keyboard() { swaymsg -t get_seats | grep -q '"capabilities": [1-9]'; }
+orca_speaks() { grep -q "SPEECH OUTPUT: 'Screen reader on.'" "$WORK_DIR/speech.log" 2>/dev/null; }
+
+case $DESKTOP in
+bare | openbox)
+    require Xvfb xdotool xprop import
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$WORK_DIR/display" \
+        2>"$WORK_DIR/desktop.log" &
+    started $!
+    wait_for 10 display_written
+    export DISPLAY=":$(head -n 1 "$WORK_DIR/display")"
+    if [ "$DESKTOP" = openbox ]; then
+        require openbox
+        openbox >>"$WORK_DIR/desktop.log" 2>&1 &
+        started $!
+        wait_for 10 wm_announced
+    fi
+    ;;
+wayland)
+    require sway swaymsg wtype grim
+    printf 'output HEADLESS-1 resolution 1280x1024\nxwayland disable\n' >"$WORK_DIR/sway.conf"
+    WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
+        sway -c "$WORK_DIR/sway.conf" >"$WORK_DIR/desktop.log" 2>&1 &
+    started $!
+    wait_for 10 sway_socket
+    export SWAYSOCK
+    SWAYSOCK=$(compgen -G "$XDG_RUNTIME_DIR/sway-ipc.*.sock" | head -n 1)
+    wait_for 10 sway_answers
+    export WAYLAND_DISPLAY
+    WAYLAND_DISPLAY=$(basename "$(compgen -G "$XDG_RUNTIME_DIR/wayland-[0-9]" | head -n 1)")
+    # The headless seat has no keyboard: each wtype would bring one and take it away again, and
+    # with it the window's activation and its focus on the accessibility bus. One that only
+    # waits keeps a keyboard on the seat, as a desktop has.
+    wtype -s 86400000 &
+    started $!
+    wait_for 10 seat_has_keyboard
+    ;;
+*) die "$usage" ;;
+esac
+log "# $DESKTOP desktop up"
+
+speech=()
+if [ -n "${SCREEN_READER:-}" ]; then
+    require orca
+    start_sound_server
+    "$PYTHON" "$TESTS_DIR/desktop/orca_launch.py" "$WORK_DIR/speech.log" >"$WORK_DIR/orca.log" 2>&1 &
+    orca=$!
+    started "$orca"
+    wait_for 30 orca_speaks
+    speech=("$WORK_DIR/speech.log")
+fi
+
+"$PYTHON" "$TESTS_DIR/desktop/game.py" "$DESKTOP" "$BINARY" "$WORK_DIR" "${speech[@]}" ||
+    FAILURES=$((FAILURES + 1))
+
+if [ -n "${SCREEN_READER:-}" ]; then
+    stop_child "$orca"
+    # Orca's speech server outlives it; a leftover one makes the next Orca hang.
+    pidfile="$XDG_RUNTIME_DIR/speech-dispatcher/pid/speech-dispatcher.pid"
+    if [ -f "$pidfile" ] && grep -q speech-dispatcher "/proc/$(cat "$pidfile")/comm" 2>/dev/null; then
+        stop_child "$(cat "$pidfile")"
+    fi
+fi
+finish
