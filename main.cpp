@@ -1,10 +1,13 @@
 #include <appinfo.h>
+#include <designstyle.h>
 #include <form1.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QGuiApplication>
 
 #include <cstdio>
+#include <thread>
 
 namespace {
 
@@ -43,7 +46,16 @@ int main(int argc, char* argv[])
     // Lets the desktop match the window to its menu entry and icon (on Wayland in particular).
     QGuiApplication::setDesktopFileName(QStringLiteral("org.ostrevane.Corvatine"));
 
+    // Reading the desktop's font configuration takes longer than building the window, which needs
+    // no font before it measures its menu bar: so a second thread reads it meanwhile, and is done
+    // before the window shows. It runs no handler and touches nothing of the program; the font
+    // database is thread-safe, and the window waits for it where it needs it. The accessibility
+    // bridge comes up first: where it finds no session bus it starts a helper program, which
+    // should not compete with that thread.
+    QAccessible::isActive();
+    std::thread fontReader(designstyle::prepareFonts);
     Form1 form;
+    fontReader.join();
     form.show();
     return QApplication::exec();
 }

@@ -25,7 +25,7 @@ source_dir=$(pwd)
 
 ticks=600
 pushes=200
-runs=20
+runs=30
 cost_seconds=60
 seed=1
 phases=idle,busy,window

@@ -5,8 +5,11 @@
 #include <QApplication>
 
 #include <cstdint>
+#include <type_traits>
 
 #ifdef OSTREVANE_HAVE_CANBERRA
+#include <QLibrary>
+
 #include <canberra.h>
 #endif
 
@@ -44,7 +47,7 @@ public:
     ~ThemeBell() override
     {
         if (m_context != nullptr) {
-            ca_context_destroy(m_context);
+            m_destroy(m_context);
         }
     }
 
@@ -64,32 +67,56 @@ private:
         if (m_context == nullptr) {
             return false;
         }
-        const int result = ca_context_play(m_context, bellPlaybackId, CA_PROP_EVENT_ID, bellEventId,
-                                           CA_PROP_EVENT_DESCRIPTION, bellDescription,
-                                           CA_PROP_CANBERRA_CACHE_CONTROL, keepSampleCached,
-                                           static_cast<const char*>(nullptr));
+        const int result =
+            m_play(m_context, bellPlaybackId, CA_PROP_EVENT_ID, bellEventId,
+                   CA_PROP_EVENT_DESCRIPTION, bellDescription, CA_PROP_CANBERRA_CACHE_CONTROL,
+                   keepSampleCached, static_cast<const char*>(nullptr));
         // Event sounds switched off by the user stay off: no beep in their place.
         return result == CA_SUCCESS || result == CA_ERROR_DISABLED;
+    }
+
+    // libcanberra is loaded here rather than linked: the library and the sound libraries it
+    // brings along (Vorbis, Ogg and more) would otherwise be loaded at every start-up, for a
+    // sound that a game may never need.
+    bool loadLibrary()
+    {
+        if (!m_library.load()) {
+            return false;
+        }
+        const auto resolve = [this](auto& function, const char* name) {
+            function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(
+                m_library.resolve(name));
+            return function != nullptr;
+        };
+        return resolve(m_create, "ca_context_create") && resolve(m_destroy, "ca_context_destroy") &&
+               resolve(m_changeProps, "ca_context_change_props") &&
+               resolve(m_open, "ca_context_open") && resolve(m_play, "ca_context_play");
     }
 
     void open()
     {
         ca_context* context = nullptr;
-        if (ca_context_create(&context) != CA_SUCCESS) {
+        if (!loadLibrary() || m_create(&context) != CA_SUCCESS) {
             m_unavailable = true;
             return;
         }
-        ca_context_change_props(context, CA_PROP_APPLICATION_NAME, appinfo::title,
-                                static_cast<const char*>(nullptr));
+        m_changeProps(context, CA_PROP_APPLICATION_NAME, appinfo::title,
+                      static_cast<const char*>(nullptr));
         // No sound server and no sound device: not worth asking again on every tick of this run.
-        if (ca_context_open(context) != CA_SUCCESS) {
-            ca_context_destroy(context);
+        if (m_open(context) != CA_SUCCESS) {
+            m_destroy(context);
             m_unavailable = true;
             return;
         }
         m_context = context;
     }
 
+    QLibrary m_library{QStringLiteral("canberra"), 0};
+    decltype(&ca_context_create) m_create = nullptr;
+    decltype(&ca_context_destroy) m_destroy = nullptr;
+    decltype(&ca_context_change_props) m_changeProps = nullptr;
+    decltype(&ca_context_open) m_open = nullptr;
+    decltype(&ca_context_play) m_play = nullptr;
     ca_context* m_context = nullptr;
     bool m_unavailable = false;
     SystemBeep m_fallback;

@@ -43,11 +43,12 @@ Form1::Form1(QWidget* parent)
     createTimers();
     SpokenClock::describe(*this);
     connectHandlers();
+    Form_Load();
 
+    // Measuring the menu bar needs the desktop's fonts, which start-up reads meanwhile (main.cpp):
+    // the window is sized last, so that what needs no font is done while they are read.
     resize(clientAreaSize.width(), clientAreaSize.height() + menuBar()->sizeHint().height());
     placement::centreWhenFirstShown(*this);
-
-    Form_Load();
     m_face.CommSet->setFocus();
 }
 

@@ -16,9 +16,11 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QShowEvent>
 
 #include <algorithm>
 #include <array>
+#include <initializer_list>
 #include <optional>
 #include <tuple>
 
@@ -42,16 +44,18 @@ constexpr int hourItemCount = clockcore::maxHours + 1;
 // the range check first (see installRangeChecks); Tab and Shift+Tab still reach every control.
 constexpr Qt::FocusPolicy keyboardOnlyFocus = Qt::TabFocus;
 
+// Sans-serif faces: where the face asked for is not installed, the desktop's stand-in for it is
+// looked up once for these and the clock window's Arial alike.
 QFont labelFont()
 {
     const bool installed = QFontDatabase::hasFamily(QString::fromLatin1(labelFontFamily));
     return designstyle::font(installed ? labelFontFamily : labelFontStandIn, labelPointSize,
-                             {.weight = designstyle::Weight::Bold});
+                             {.weight = designstyle::Weight::Bold, .hint = QFont::SansSerif});
 }
 
 QFont fieldFont()
 {
-    return designstyle::font(fieldFontFamily, fieldPointSize);
+    return designstyle::font(fieldFontFamily, fieldPointSize, {.hint = QFont::SansSerif});
 }
 
 // Tab and Shift+Tab move the focus under exactly these conditions (QWidget::event).
@@ -117,7 +121,6 @@ void Dialog::createLabels()
         auto* label = new QLabel(QString::fromLatin1(text), this);
         label->setObjectName(QString::fromLatin1(name));
         label->setGeometry(geometry);
-        label->setFont(labelFont());
         // The caption is wider than the label, so it breaks onto a second line.
         label->setWordWrap(true);
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -137,7 +140,6 @@ void Dialog::createFields()
         auto* combo = new QComboBox(this);
         combo->setObjectName(QString::fromLatin1(name));
         combo->setGeometry(geometry);
-        combo->setFont(fieldFont());
         combo->addItems(hourItems);
         combo->setEditable(true);
         // The list is fixed: typing never adds to it, and nothing completes what is typed.
@@ -149,7 +151,6 @@ void Dialog::createFields()
         auto* edit = new QLineEdit(this);
         edit->setObjectName(QString::fromLatin1(name));
         edit->setGeometry(geometry);
-        edit->setFont(fieldFont());
         return edit;
     };
     Combo1 = makeCombo("Combo1", twips::rect(120, 600, 630, 390));
@@ -200,6 +201,25 @@ void Dialog::installRangeChecks()
     // Presses on a combo box's text land on its line edit.
     Combo1->lineEdit()->installEventFilter(this);
     Combo2->lineEdit()->installEventFilter(this);
+}
+
+// The fields lay out their texts as soon as they get a font, and loading the fields' font costs
+// about as much as building the whole dialog. The dialog is built hidden at start-up, before
+// the clock window shows, and nothing of it is seen before its first show: its fonts wait until
+// then.
+void Dialog::showEvent(QShowEvent* event)
+{
+    if (!m_fontsGiven) {
+        m_fontsGiven = true;
+        const QFont captions = labelFont();
+        Label1->setFont(captions);
+        Label2->setFont(captions);
+        const QFont fields = fieldFont();
+        for (QWidget* field : std::initializer_list<QWidget*>{Combo1, Text2, Combo2, Text4}) {
+            field->setFont(fields);
+        }
+    }
+    QDialog::showEvent(event);
 }
 
 void Dialog::Form_Load()

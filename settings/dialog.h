@@ -45,7 +45,8 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override; // Form_Unload
-    void reject() override;                       // Esc
+    void showEvent(QShowEvent* event) override;
+    void reject() override; // Esc
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -74,4 +75,5 @@ private:
     QPushButton* CancelButton = nullptr;
 
     clockcore::TimeSettings m_timeSettings;
+    bool m_fontsGiven = false;
 };

@@ -181,6 +181,12 @@ void tst_SettingsDialog::centredWhenFirstShownOnly()
     m_dialog = new Dialog(&opener);
 
     QVERIFY(showActive());
+    // Its fonts, which it is given only when first shown.
+    for (const char* field : {"Combo1", "Text2", "Combo2", "Text4"}) {
+        QCOMPARE(QFontInfo(control(QLatin1String(field))->font()).pointSizeF(), 12.0);
+        QCOMPARE(control(QLatin1String(field))->font().family(), QStringLiteral("Arial"));
+    }
+    QVERIFY(control(QStringLiteral("Label1"))->font().bold());
     const QPoint screenCentre = m_dialog->screen()->availableGeometry().center();
     const QPoint offset = m_dialog->geometry().center() - screenCentre;
     QVERIFY2(offset.manhattanLength() <= 2,

@@ -1,10 +1,16 @@
 #include "designstyle.h"
 
 #include <QApplication>
+#include <QFontDatabase>
+#include <QFontMetrics>
 #include <QPalette>
 #include <QWidget>
 
 namespace designstyle {
+
+namespace {
+constexpr qreal defaultPoints = 9;
+} // namespace
 
 QFont font(const char* family, qreal points, const FontStyle& style)
 {
@@ -15,6 +21,14 @@ QFont font(const char* family, qreal points, const FontStyle& style)
     font.setItalic(style.italic);
     font.setUnderline(style.underline);
     return font;
+}
+
+void prepareFonts()
+{
+    QFontDatabase::families();
+    // The stand-ins found for a face are kept for the whole program; the font loaded here to
+    // find them is this thread's own.
+    QFontMetrics(font("Arial", defaultPoints, {.hint = QFont::SansSerif})).height();
 }
 
 void paint(QWidget& control, std::optional<QColor> text, std::optional<QColor> background)

@@ -28,6 +28,10 @@ struct FontStyle
 
 QFont font(const char* family, qreal points, const FontStyle& style = {});
 
+// Reads the desktop's fonts and looks up the stand-in for the designs' main face, which the
+// desktop may not have: the work a first text would otherwise wait for. Safe on any thread.
+void prepareFonts();
+
 // A control's text colour (none: the desktop's usual text colour) and, for an opaque control,
 // its background; no background leaves it transparent, so that whatever lies below shows
 // through around its text.

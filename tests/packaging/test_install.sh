@@ -155,6 +155,12 @@ done
 for qt in libqt6core6 libqt6gui6 libqt6widgets6; do
     grep -qxF "$qt" <<<"$depend_names" || fail "Depends lacks $qt"
 done
+# libcanberra is opened at the first warning, not linked, so the check above cannot see it.
+if grep -qa 'ca_context_play' "$binary"; then
+    grep -qxF libcanberra0 <<<"$depend_names" &&
+        pass "depends on libcanberra0 (opened for the warning sound)" ||
+        fail "plays the warning through libcanberra but does not depend on libcanberra0"
+fi
 field Recommends | grep -qw qt6-wayland && pass "recommends qt6-wayland, for a native Wayland window" ||
     fail "does not recommend qt6-wayland: $(field Recommends)"
 readelf -d "$binary" | grep -qE 'RPATH|RUNPATH' &&
