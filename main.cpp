@@ -53,7 +53,7 @@ int main(int argc, char* argv[])
     // bridge comes up first: where it finds no session bus it starts a helper program, which
     // should not compete with that thread.
     QAccessible::isActive();
-    std::thread fontReader(designstyle::prepareFonts);
+    std::jthread fontReader(designstyle::prepareFonts);
     Form1 form;
     fontReader.join();
     form.show();

@@ -74,41 +74,28 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent)
 
 void frmAbout::createControls()
 {
-    auto* picIcon = new QLabel(this);
-    picIcon->setObjectName(QStringLiteral("picIcon"));
-    picIcon->setGeometry(twips::rect(120, 120, 540, 540));
-    picIcon->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    using designstyle::Wrap;
+    QLabel* picIcon = designstyle::label(*this, "picIcon", twips::rect(120, 120, 540, 540), {});
     picIcon->setPixmap(QPixmap(QString::fromLatin1(artwork::iconPath)));
 
     constexpr double titlePoints = 12.0;
-    auto* Label1 = new QLabel(titleBlock(), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setTextFormat(Qt::PlainText);
-    Label1->setGeometry(twips::rect(840, 120, 3015, 855));
+    QLabel* Label1 = designstyle::label(*this, "Label1", twips::rect(840, 120, 3015, 855),
+                                        titleBlock(), Qt::AlignLeft | Qt::AlignTop, Wrap::AtWords);
     Label1->setFont(timesFont(titlePoints, false));
-    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Label1->setWordWrap(true);
 
     constexpr double versionPoints = 8.25;
-    lblVersion = new QLabel(this);
-    lblVersion->setObjectName(QStringLiteral("lblVersion"));
-    lblVersion->setTextFormat(Qt::PlainText);
-    lblVersion->setGeometry(twips::rect(4200, 120, 1365, 585));
+    lblVersion = designstyle::label(*this, "lblVersion", twips::rect(4200, 120, 1365, 585), {},
+                                    Qt::AlignLeft | Qt::AlignTop, Wrap::AtWords);
     lblVersion->setFont(designstyle::font("Courier New", versionPoints));
-    lblVersion->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    lblVersion->setWordWrap(true);
     lblVersion->setFrameStyle(QFrame::Box | QFrame::Plain);
     lblVersion->setLineWidth(1);
     designstyle::paint(*lblVersion, std::nullopt, std::nullopt);
 
     constexpr double descriptionPoints = 9.75;
-    auto* lblDescription = new QLabel(descriptionCredits(), this);
-    lblDescription->setObjectName(QStringLiteral("lblDescription"));
-    lblDescription->setTextFormat(Qt::PlainText);
-    lblDescription->setGeometry(twips::rect(840, 1080, 4725, 1245));
+    QLabel* lblDescription =
+        designstyle::label(*this, "lblDescription", twips::rect(840, 1080, 4725, 1245),
+                           descriptionCredits(), Qt::AlignLeft | Qt::AlignTop, Wrap::AtWords);
     lblDescription->setFont(timesFont(descriptionPoints, true));
-    lblDescription->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    lblDescription->setWordWrap(true);
     designstyle::paint(*lblDescription, descriptionText, descriptionBackground);
 
     auto* Line1 = new QFrame(this);

@@ -81,7 +81,7 @@ Help::Help(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     // A plain top-level widget, so that Esc does nothing here, yet a window to screen readers;
     // set before anything makes the window known to them.
-    setAccessibleRole("Help", QAccessible::Window);
+    setAccessibleRole(staticMetaObject, QAccessible::Window);
     setObjectName(QStringLiteral("Help"));
     setWindowTitle(QStringLiteral("General Help"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -97,14 +97,10 @@ void Help::createLabels()
 {
     // Children without a layout: resizing the window leaves every line where it is.
     for (const HelpLine& line : helpLines) {
-        auto* label = new QLabel(this);
-        label->setObjectName(QString::fromLatin1(line.name));
-        label->setTextFormat(Qt::PlainText);
-        label->setText(QString::fromLatin1(line.text));
-        label->setGeometry(line.geometry);
+        QLabel* label =
+            designstyle::label(*this, line.name, line.geometry, QString::fromLatin1(line.text),
+                               Qt::AlignLeft | Qt::AlignTop, designstyle::Wrap::AtWords);
         label->setFont(lineFont(line.font));
-        label->setWordWrap(true);
-        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         designstyle::paint(*label, line.textColour, line.background);
     }
 }

@@ -41,19 +41,7 @@ constexpr char startingSeconds[] = "00";
 
 QFont arialFont(qreal points, Weight weight = Weight::Regular)
 {
-    return designstyle::font("Arial", points, {weight, false, false, QFont::SansSerif});
-}
-
-// One of the design's labels, created above the ones made before it.
-QLabel* makeLabel(QWidget* parent, const char* name, QRect geometry, const QString& caption,
-                  const QFont& font, Qt::Alignment alignment)
-{
-    auto* label = new QLabel(caption, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setGeometry(geometry);
-    label->setFont(font);
-    label->setAlignment(alignment | Qt::AlignTop);
-    return label;
+    return designstyle::font("Arial", points, {.weight = weight, .hint = QFont::SansSerif});
 }
 
 // A row of the design's labels that share caption, font, alignment and background.
@@ -69,7 +57,10 @@ void addLabels(QWidget* parent, std::initializer_list<LabelDesign> labels, const
                const QFont& font, Qt::Alignment alignment, std::optional<QColor> background)
 {
     for (const LabelDesign& item : labels) {
-        item.label = makeLabel(parent, item.name, item.geometry, caption, font, alignment);
+        // Each created above the ones made before it.
+        item.label = designstyle::label(*parent, item.name, item.geometry, caption,
+                                        alignment | Qt::AlignTop);
+        item.label->setFont(font);
         designstyle::paint(*item.label, item.text, background);
     }
 }
@@ -230,10 +221,12 @@ void ClockFace::createColons()
 void ClockFace::createGameOverMarks()
 {
     constexpr qreal points = 48;
-    const QFont font =
-        designstyle::font("Courier New", points, {Weight::Bold, false, false, QFont::TypeWriter});
+    const QFont font = designstyle::font("Courier New", points,
+                                         {.weight = Weight::Bold, .hint = QFont::TypeWriter});
     const auto makeMark = [&](const char* name, QRect geometry) {
-        QLabel* label = makeLabel(clientArea, name, geometry, {}, font, Qt::AlignHCenter);
+        QLabel* label =
+            designstyle::label(*clientArea, name, geometry, {}, Qt::AlignHCenter | Qt::AlignTop);
+        label->setFont(font);
         // A single sunken line, as a framed label has on the desktop; a plain box would be
         // drawn in the mark's bright green text colour around each clock all game long.
         label->setFrameStyle(QFrame::Panel | QFrame::Sunken);

@@ -42,6 +42,8 @@ public:
     // The same as start-up and reset write them: "00" for the seconds of a whole minute.
     void showStartingTime(clockcore::Side side, const clockcore::TimeParts& time);
     void showMoves(clockcore::Side side, qint16 moves);
+    // The warning colours, or the clock's own. A screen reader hears a side's warning once, with
+    // its first warning colours after start-up or reset.
     void setClockColours(clockcore::Side side, bool warning);
     void setGameOverMark(clockcore::Side side, bool over);
     // For screen readers, who do not see the focus land.

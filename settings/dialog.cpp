@@ -117,14 +117,10 @@ Dialog::Dialog(QWidget* parent)
 
 void Dialog::createLabels()
 {
+    // The caption is wider than the label, so it breaks onto a second line.
     const auto makeLabel = [this](const char* name, const char* text, QRect geometry) {
-        auto* label = new QLabel(QString::fromLatin1(text), this);
-        label->setObjectName(QString::fromLatin1(name));
-        label->setGeometry(geometry);
-        // The caption is wider than the label, so it breaks onto a second line.
-        label->setWordWrap(true);
-        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        return label;
+        return designstyle::label(*this, name, geometry, QString::fromLatin1(text),
+                                  Qt::AlignLeft | Qt::AlignTop, designstyle::Wrap::AtWords);
     };
     Label1 = makeLabel("Label1", "Left Player h:mm", twips::rect(360, 120, 975, 495));
     Label2 = makeLabel("Label2", "Right Player   h:mm", twips::rect(2160, 120, 1215, 495));

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QLabel>
 #include <QPalette>
 #include <QWidget>
 
@@ -21,6 +22,19 @@ QFont font(const char* family, qreal points, const FontStyle& style)
     font.setItalic(style.italic);
     font.setUnderline(style.underline);
     return font;
+}
+
+QLabel* label(QWidget& parent, const char* name, const QRect& geometry, const QString& text,
+              Qt::Alignment alignment, Wrap wrap)
+{
+    auto* label = new QLabel(&parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setTextFormat(Qt::PlainText);
+    label->setText(text);
+    label->setGeometry(geometry);
+    label->setAlignment(alignment);
+    label->setWordWrap(wrap == Wrap::AtWords);
+    return label;
 }
 
 void prepareFonts()

@@ -27,10 +27,10 @@ QMargins expectedFrame(const QWidget& window)
     return {};
 }
 
-QRect centredClientArea(const QWidget& window, const QMargins& frame)
+QRect centredClientArea(const QWidget& window, const QScreen& screen, const QMargins& frame)
 {
     QRect outer(QPoint(), window.size().grownBy(frame));
-    outer.moveCenter(window.screen()->availableGeometry().center());
+    outer.moveCenter(screen.availableGeometry().center());
     return QRect(outer.topLeft() + QPoint(frame.left(), frame.top()), window.size());
 }
 
@@ -51,8 +51,10 @@ protected:
         auto* handle = static_cast<QWindow*>(watched);
         if (event->type() == QEvent::Expose && handle->isExposed()) {
             const QMargins frame = handle->frameMargins();
-            if (frame != m_guess && m_window.geometry().topLeft() == m_placedAt) {
-                m_window.setGeometry(centredClientArea(m_window, frame));
+            const QScreen* screen = m_window.screen();
+            if (frame != m_guess && m_window.geometry().topLeft() == m_placedAt &&
+                screen != nullptr) {
+                m_window.setGeometry(centredClientArea(m_window, *screen, frame));
             }
             handle->removeEventFilter(this);
             deleteLater();
@@ -105,11 +107,12 @@ void placeClientArea(QWidget& window, const QRect& clientArea)
 
 void centreOnScreen(QWidget& window)
 {
-    if (window.screen() == nullptr || compositorPlacesWindows()) {
+    const QScreen* screen = window.screen();
+    if (screen == nullptr || compositorPlacesWindows()) {
         return;
     }
     const QMargins frame = expectedFrame(window);
-    const QRect client = centredClientArea(window, frame);
+    const QRect client = centredClientArea(window, *screen, frame);
     // setGeometry places the client area; the window manager puts the frame around it.
     window.setGeometry(client);
     if (QWindow* handle = window.windowHandle(); handle != nullptr && !handle->isExposed()) {

@@ -32,7 +32,7 @@ QAccessibleInterface* interfaceFor(const QString& className, QObject* object)
     if (!object->isWidgetType()) {
         return nullptr;
     }
-    if (className == QLatin1String("Announcer")) {
+    if (className == QLatin1String(Announcer::staticMetaObject.className())) {
         return new AnnouncerInterface(static_cast<Announcer*>(object));
     }
     const auto role = rolesByClass().constFind(className);
@@ -56,6 +56,7 @@ void describeForScreenReaders(QWidget& window, std::initializer_list<SpokenText>
 {
     for (const SpokenText& text : texts) {
         auto* control = window.findChild<QWidget*>(QString::fromLatin1(text.control));
+        Q_ASSERT_X(control != nullptr, text.control, "no such control to describe");
         if (control == nullptr) {
             continue;
         }
@@ -75,10 +76,10 @@ void setAccessibleNameIfChanged(QWidget& widget, const QString& name)
     }
 }
 
-void setAccessibleRole(const char* className, QAccessible::Role role)
+void setAccessibleRole(const QMetaObject& widgetClass, QAccessible::Role role)
 {
     installInterfaces();
-    rolesByClass().insert(QString::fromLatin1(className), role);
+    rolesByClass().insert(QString::fromLatin1(widgetClass.className()), role);
 }
 
 Announcer::Announcer(const QString& purpose, QWidget* parent) : QWidget(parent), m_text(purpose)

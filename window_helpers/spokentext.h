@@ -21,10 +21,9 @@ void describeForScreenReaders(QWidget& window, std::initializer_list<SpokenText>
 // announced again all the same.
 void setAccessibleNameIfChanged(QWidget& widget, const QString& name);
 
-// Every widget of the class (its Q_OBJECT class name) is presented to screen readers in this
-// role, where the toolkit's own choice would say less: a plain top-level widget, for one, is
-// not presented as a window.
-void setAccessibleRole(const char* className, QAccessible::Role role);
+// Every widget of the class is presented to screen readers in this role, where the toolkit's own
+// choice would say less: a plain top-level widget, for one, is not presented as a window.
+void setAccessibleRole(const QMetaObject& widgetClass, QAccessible::Role role);
 
 // Says a short text once, when something happens that the focus does not tell: a child that is
 // never shown, which screen readers present as a notification. Nothing of it is on screen.
