@@ -17,6 +17,8 @@ else
 fi
 FAILURES=0
 CHILDREN=()
+# Functions run first when the script ends, for what it started but cannot stop as a child.
+EXIT_HOOKS=()
 # Files shown when the script fails, as "TITLE:PATH".
 SHOW_ON_FAILURE=()
 
@@ -79,6 +81,9 @@ started() { CHILDREN+=("$1"); }
 
 cleanup() {
     local status=$? i entry
+    for entry in "${EXIT_HOOKS[@]}"; do
+        "$entry" || true
+    done
     for ((i = ${#CHILDREN[@]} - 1; i >= 0; i--)); do
         stop_child "${CHILDREN[i]}"
     done
@@ -96,6 +101,19 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
+
+# start_x_server: a private Xvfb on a display number that it picks itself; exports DISPLAY.
+start_x_server() {
+    require Xvfb
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$WORK_DIR/display" \
+        2>"$WORK_DIR/xvfb.log" &
+    XVFB_PID=$!
+    started "$XVFB_PID"
+    display_written() { [ -s "$WORK_DIR/display" ]; }
+    poll 10 display_written || die "Xvfb did not start"
+    export DISPLAY=":$(head -n 1 "$WORK_DIR/display")"
+    log "# Xvfb on $DISPLAY"
+}
 
 # A runtime folder of the script's own, for the programs it starts.
 export XDG_RUNTIME_DIR="$WORK_DIR/runtime"

@@ -306,6 +306,11 @@ private slots:
         form->clockState().leftSeconds = 60;
         tick(Side::Left);
         QCOMPARE(said(), "Left player's time is running low, 0 minutes 59 seconds left");
+        // Each side's own: the right player's first warning is said too.
+        key(Qt::Key_Space);
+        form->clockState().rightSeconds = 60;
+        tick(Side::Right);
+        QCOMPARE(said(), "Right player's time is running low, 0 minutes 59 seconds left");
     }
 
     void gameOverIsReadAsTheEnd_data()

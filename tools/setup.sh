@@ -24,7 +24,7 @@ test_packages=(
   # The desktop: a private sound server, install and package checks, the accessibility bus and
   # a screen reader.
   pulseaudio pulseaudio-utils desktop-file-utils appstream dpkg-dev binutils lintian
-  dbus-daemon at-spi2-core python3-pyatspi orca speech-dispatcher espeak-ng
+  dbus-daemon at-spi2-core python3-pyatspi orca speech-dispatcher
 )
 
 case "${1:-}" in

@@ -42,32 +42,10 @@ require_tools() {
         die "python3-xlib is not installed for $PYTHON (tools/setup.sh installs it)"
 }
 
-# Starts Xvfb on the first free display from :90 to :130 and exports DISPLAY. A number that
-# another server takes in the meantime makes our server fail at once; then the next is tried.
+# The X server of common.sh, and the tools these tests use with it.
 start_xvfb() {
     require_tools
-    local n
-    for n in $(seq 90 130); do
-        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$WORK_DIR/xvfb.log" 2>&1 &
-        XVFB_PID=$!
-        started "$XVFB_PID"
-        if poll 10 xvfb_answers "$n"; then
-            export DISPLAY=":$n"
-            log "# Xvfb on :$n"
-            return 0
-        fi
-        kill "$XVFB_PID" 2>/dev/null || true
-        wait "$XVFB_PID" 2>/dev/null || true
-        XVFB_PID=""
-    done
-    die "no X server could be started on displays :90 to :130"
-}
-
-xvfb_answers() {
-    # Our own server must still be running: an answer could come from another one.
-    kill -0 "$XVFB_PID" 2>/dev/null || return 2
-    xdpyinfo -display ":$1" >/dev/null 2>&1
+    start_x_server
 }
 
 # Starts the binary in the background against our server; APP_PID is its process id.

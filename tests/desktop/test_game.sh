@@ -11,19 +11,24 @@ source "$(dirname "${BASH_SOURCE[0]}")/../common.sh"
 
 usage="usage: test_game.sh bare|openbox|wayland [--screen-reader] PATH-TO-OSTREVANE"
 DESKTOP=${1:?$usage}
-[ "${2:-}" = --screen-reader ] && SCREEN_READER=1 && shift
-BINARY=${2:?$usage}
+shift
+if [ "${1:-}" = --screen-reader ]; then
+    SCREEN_READER=1
+    shift
+fi
+BINARY=${1:?$usage}
+# Created once, as a system user without a home, and kept for later runs on the machine.
 USER_OF_ITS_OWN=ostrevane-test
 
 # ---- Outside: the files the game needs, and a D-Bus session for it ----------------------------
 if [ -z "${GAME_INSIDE:-}" ]; then
-    require dbus-run-session "$PYTHON" convert
+    require dbus-run-session "$PYTHON" /usr/bin/convert
     # The desktop's user may not read the source tree, so what it needs goes along.
     mkdir -p "$WORK_DIR/tests/desktop"
     cp "$TESTS_DIR/common.sh" "$WORK_DIR/tests/"
     cp "$TESTS_DIR/desktop/"{test_game.sh,game.py,xhelper.py,orca_launch.py} "$WORK_DIR/tests/desktop/"
     cp "$BINARY" "$WORK_DIR/ostrevane"
-    convert "$SOURCE_DIR/resources/background.jpg" "$WORK_DIR/background.ppm"
+    /usr/bin/convert "$SOURCE_DIR/resources/background.jpg" "$WORK_DIR/background.ppm"
     as_user=()
     if [ "$DESKTOP" = wayland ] && [ "$(id -u)" -eq 0 ]; then
         id "$USER_OF_ITS_OWN" >/dev/null 2>&1 || useradd --system --no-create-home "$USER_OF_ITS_OWN"
@@ -39,7 +44,8 @@ if [ -z "${GAME_INSIDE:-}" ]; then
         dbus-run-session -- bash "$WORK_DIR/tests/desktop/test_game.sh" "$DESKTOP" "$WORK_DIR/ostrevane" ||
         status=$?
     [ "$status" -eq 0 ] || FAILURES=$((FAILURES + 1))
-    SHOW_ON_FAILURE+=("desktop log:$WORK_DIR/desktop.log" "application stderr:$WORK_DIR/app.stderr")
+    SHOW_ON_FAILURE+=("desktop log:$WORK_DIR/desktop.log" "X server log:$WORK_DIR/xvfb.log"
+        "application stderr:$WORK_DIR/app.stderr")
     finish
 fi
 
@@ -49,7 +55,6 @@ wait_for() {
     shift
     poll "$seconds" "$@" || die "$* did not come up in $seconds s"
 }
-display_written() { [ -s "$WORK_DIR/display" ]; }
 wm_announced() {
     local check
     check=$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | awk '/window id/ { print $NF }')
@@ -62,15 +67,11 @@ orca_speaks() { grep -q "SPEECH OUTPUT: 'Screen reader on.'" "$WORK_DIR/speech.l
 
 case $DESKTOP in
 bare | openbox)
-    require Xvfb xdotool xprop import
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$WORK_DIR/display" \
-        2>"$WORK_DIR/desktop.log" &
-    started $!
-    wait_for 10 display_written
-    export DISPLAY=":$(head -n 1 "$WORK_DIR/display")"
+    require xdotool xprop import
+    start_x_server
     if [ "$DESKTOP" = openbox ]; then
         require openbox
-        openbox >>"$WORK_DIR/desktop.log" 2>&1 &
+        openbox >"$WORK_DIR/desktop.log" 2>&1 &
         started $!
         wait_for 10 wm_announced
     fi
@@ -98,26 +99,25 @@ wayland)
 esac
 log "# $DESKTOP desktop up"
 
+# Orca first, then its speech server, which outlives it: a leftover one makes the next Orca hang.
+stop_screen_reader() {
+    stop_child "$orca"
+    local pidfile="$XDG_RUNTIME_DIR/speech-dispatcher/pid/speech-dispatcher.pid"
+    if [ -f "$pidfile" ] && grep -q speech-dispatcher "/proc/$(cat "$pidfile")/comm" 2>/dev/null; then
+        stop_child "$(cat "$pidfile")"
+    fi
+}
 speech=()
 if [ -n "${SCREEN_READER:-}" ]; then
     require orca
     start_sound_server
     "$PYTHON" "$TESTS_DIR/desktop/orca_launch.py" "$WORK_DIR/speech.log" >"$WORK_DIR/orca.log" 2>&1 &
     orca=$!
-    started "$orca"
+    EXIT_HOOKS+=(stop_screen_reader)
     wait_for 30 orca_speaks
     speech=("$WORK_DIR/speech.log")
 fi
 
 "$PYTHON" "$TESTS_DIR/desktop/game.py" "$DESKTOP" "$BINARY" "$WORK_DIR" "${speech[@]}" ||
     FAILURES=$((FAILURES + 1))
-
-if [ -n "${SCREEN_READER:-}" ]; then
-    stop_child "$orca"
-    # Orca's speech server outlives it; a leftover one makes the next Orca hang.
-    pidfile="$XDG_RUNTIME_DIR/speech-dispatcher/pid/speech-dispatcher.pid"
-    if [ -f "$pidfile" ] && grep -q speech-dispatcher "/proc/$(cat "$pidfile")/comm" 2>/dev/null; then
-        stop_child "$(cat "$pidfile")"
-    fi
-fi
 finish
