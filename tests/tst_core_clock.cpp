@@ -21,29 +21,6 @@ private:
     }
 
 private slots:
-    void split_data()
-    {
-        QTest::addColumn<int>("seconds");
-        QTest::addColumn<int>("hours");
-        QTest::addColumn<int>("minutes");
-        QTest::addColumn<int>("secs");
-        QTest::newRow("4 min 9 s, no leading zero") << 249 << 0 << 4 << 9;
-        QTest::newRow("one hour") << 3600 << 1 << 0 << 0;
-        QTest::newRow("just under an hour") << 3599 << 0 << 59 << 59;
-        QTest::newRow("one hour one second") << 3601 << 1 << 0 << 1;
-        QTest::newRow("zero") << 0 << 0 << 0 << 0;
-        QTest::newRow("largest") << 32767 << 9 << 6 << 7;
-        QTest::newRow("negative shows zero") << -5 << 0 << 0 << 0;
-    }
-    void split()
-    {
-        QFETCH(int, seconds);
-        QFETCH(int, hours);
-        QFETCH(int, minutes);
-        QFETCH(int, secs);
-        QCOMPARE(splitTime(static_cast<qint16>(seconds)), (TimeParts{hours, minutes, secs}));
-    }
-
     // What one tick of the running side leaves and shows, for both sides alike.
     void tickShowsAndWarns_data()
     {
@@ -90,33 +67,44 @@ private slots:
         QCOMPARE(state.bannerTicks, 1);
     }
 
-    void countsDownToExactlyOneTimeOut()
+    // A clock runs down in exactly as many ticks as it holds seconds, warns on the last ticks
+    // below its threshold and times out once, on the last of them; an empty clock that ticks
+    // on keeps timing out, and the banner count stops at the top.
+    void runsDownInExactlyItsSeconds_data()
     {
-        ClockState state = readyState(300, 300);
-        int warnings = 0;
+        QTest::addColumn<Side>("side");
+        QTest::addColumn<int>("seconds");
+        QTest::addColumn<int>("warnings");
+        QTest::addColumn<int>("bannerAfterOneMore");
+        QTest::newRow("five minutes") << Side::Left << 300 << 60 << 301;
+        QTest::newRow("the longest clock there is") << Side::Right << 32767 << 180 << 32767;
+    }
+    void runsDownInExactlyItsSeconds()
+    {
+        QFETCH(Side, side);
+        QFETCH(int, seconds);
+        QFETCH(int, warnings);
+        QFETCH(int, bannerAfterOneMore);
+        ClockState state = readyState(static_cast<qint16>(seconds), static_cast<qint16>(seconds));
+        int warned = 0;
         int timeOuts = 0;
         int ticks = 0;
         while (timeOuts == 0) {
-            const TickResult result = tick(state, Side::Left);
-            warnings += result.warn ? 1 : 0;
+            const TickResult result = tick(state, side);
+            warned += result.warn ? 1 : 0;
             timeOuts += result.timeOut ? 1 : 0;
             ++ticks;
-            QVERIFY(ticks <= 300);
+            QVERIFY(ticks <= seconds);
         }
-        QCOMPARE(ticks, 300);
-        QCOMPARE(warnings, 60); // 59 down to 0 inclusive
-        QCOMPARE(state.bannerTicks, 300);
-        QCOMPARE(state.rightSeconds, 300);
-    }
-
-    void bannerTicksSaturate()
-    {
-        ClockState state = readyState(0, 0);
-        state.bannerTicks = 32766;
-        tick(state, Side::Right);
-        QCOMPARE(state.bannerTicks, 32767);
-        tick(state, Side::Right);
-        QCOMPARE(state.bannerTicks, 32767);
+        QCOMPARE(ticks, seconds);
+        QCOMPARE(warned, warnings);
+        QCOMPARE(state.bannerTicks, seconds);
+        QCOMPARE(state.seconds(side), 0);
+        QCOMPARE(state.seconds(opponent(side)), seconds);
+        const TickResult again = tick(state, side);
+        QVERIFY(again.timeOut);
+        QCOMPARE(state.seconds(side), 0);
+        QCOMPARE(state.bannerTicks, bannerAfterOneMore);
     }
 
     void warnThresholdBoundaries_data()
@@ -201,18 +189,6 @@ private slots:
         QCOMPARE(state.bannerTicks, ticksAfter);
     }
 
-    void moveCountsSaturate()
-    {
-        ClockState state = readyState(300, 300);
-        state.gameStarted = {True, True};
-        state.leftMoves = 32767;
-        QCOMPARE(push(state, Side::Left).moves, 32767);
-        // Pause and resume keep a saturated count where it was.
-        pause(state, Side::Right);
-        QCOMPARE(state.leftMoves, 32766);
-        QCOMPARE(push(state, Side::Left).moves, 32767);
-    }
-
     void pauseLowersTheLastPusher_data()
     {
         QTest::addColumn<Side>("running");
@@ -241,15 +217,6 @@ private slots:
         push(state, opponent(running));
         QCOMPARE(state.leftMoves, 4);
         QCOMPARE(state.rightMoves, 3);
-    }
-
-    void pauseRightAfterTheFirstPush()
-    {
-        ClockState state = readyState(300, 300);
-        push(state, Side::Right);
-        pause(state, Side::Left);
-        QCOMPARE(state.rightMoves, -1);
-        QCOMPARE(push(state, Side::Right).moves, 0);
     }
 };
 

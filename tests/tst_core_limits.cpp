@@ -3,7 +3,6 @@
 // arithmetic on the way ends the test.
 
 #include <clockcore.h>
-#include <numberconversion.h>
 #include <timesettings.h>
 
 #include <QTest>
@@ -236,7 +235,8 @@ private slots:
         const std::vector<int> times{lowest, 0, 1, 599, 600, highest};
         for (const int left : times) {
             for (const int right : times) {
-                for (const int period : {lowest, int(bannerPeriodAtStartUp), highest}) {
+                for (const int period :
+                     {lowest, int(bannerPeriodAtStartUp), int(bannerPeriodAtReset), highest}) {
                     // The long threshold only when neither side starts below ten minutes.
                     const int warn = (left < 600 || right < 600) ? 60 : 180;
                     QTest::addRow("%d s against %d s, banner period %d", left, right, period)
@@ -268,35 +268,6 @@ private slots:
         QCOMPARE(state.gameStarted, (std::array<qint16, 2>{False, False}));
         QCOMPARE(int(state.bannerTicks), 0);
         QCOMPARE(int(state.bannerPeriod), bannerPeriod);
-    }
-
-    // The longest clock there is runs down in exactly as many ticks as it holds seconds, and
-    // times out once, on the last of them.
-    void longestClockRunsDownExactly()
-    {
-        ClockState state;
-        startGame(state, static_cast<qint16>(highest), static_cast<qint16>(highest),
-                  bannerPeriodAtStartUp);
-        int ticks = 0;
-        int warnings = 0;
-        bool timedOut = false;
-        while (!timedOut) {
-            const TickResult result = tick(state, Side::Right);
-            ++ticks;
-            warnings += result.warn ? 1 : 0;
-            timedOut = result.timeOut;
-            QVERIFY(ticks <= highest);
-        }
-        QCOMPARE(ticks, highest);
-        QCOMPARE(int(state.rightSeconds), 0);
-        QCOMPARE(int(state.leftSeconds), highest);
-        QCOMPARE(warnings, int(lowTimeThresholdLong));
-        QCOMPARE(int(state.bannerTicks), highest);
-        // Past the top the banner count stays there, and the empty clock keeps timing out.
-        const TickResult again = tick(state, Side::Right);
-        QVERIFY(again.timeOut);
-        QCOMPARE(int(state.bannerTicks), highest);
-        QCOMPARE(int(state.rightSeconds), 0);
     }
 
     // The time settings' four fields at the edges, as the main window turns them into
@@ -338,33 +309,6 @@ private slots:
         }
     }
 
-    // The exact seconds at the places where the rule changes its mind.
-    void sideSecondsLandmarks_data()
-    {
-        QTest::addColumn<int>("hours");
-        QTest::addColumn<int>("minutes");
-        QTest::addColumn<int>("seconds");
-        QTest::newRow("9 h 59 min clamps") << 9 << 59 << highest;
-        QTest::newRow("9 h 6 min fits") << 9 << 6 << 32760;
-        QTest::newRow("9 h 7 min clamps") << 9 << 7 << highest;
-        QTest::newRow("largest of both") << highest << highest << highest;
-        QTest::newRow("0 h 0 min plays 5 min") << 0 << 0 << 300;
-        QTest::newRow("no values play 5 min") << noValue << noValue << 300;
-        QTest::newRow("negative total plays 5 min") << 0 << -1 << 300;
-        QTest::newRow("smallest of both plays 5 min") << lowest << lowest << 300;
-        QTest::newRow("largest hours, smallest minutes") << highest << lowest << highest;
-        QTest::newRow("smallest hours, largest minutes plays 5 min") << lowest << highest << 300;
-        QTest::newRow("1 h less 59 min") << 1 << -59 << 60;
-        QTest::newRow("minutes alone past 9 h") << 0 << 600 << highest;
-    }
-    void sideSecondsLandmarks()
-    {
-        QFETCH(int, hours);
-        QFETCH(int, minutes);
-        QFETCH(int, seconds);
-        QCOMPARE(int(sideSeconds(optionalValue(hours), optionalValue(minutes))), seconds);
-    }
-
     // The dialog's range decision with values and maximums at the edges.
     void withinRangeAtTheEdges_data()
     {
@@ -384,35 +328,6 @@ private slots:
         QFETCH(int, maximum);
         const bool passes = withinRange(optionalValue(value), static_cast<qint16>(maximum));
         QCOMPARE(passes, value != noValue && value >= 0 && value <= maximum);
-    }
-
-    // Typed texts at the edges of 16 bits, where rounding decides whether a value fits.
-    void convertAtTheEdges_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("value");
-        QTest::newRow("top") << "32767" << highest;
-        QTest::newRow("bottom") << "-32768" << lowest;
-        QTest::newRow("one past the top") << "32768" << noValue;
-        QTest::newRow("one past the bottom") << "-32769" << noValue;
-        QTest::newRow("top plus a half rounds out") << "32767.5" << noValue;
-        QTest::newRow("top plus a little") << "32767.4999" << highest;
-        QTest::newRow("bottom minus a half rounds to even") << "-32768.5" << lowest;
-        QTest::newRow("bottom minus a little more") << "-32768.5001" << noValue;
-        QTest::newRow("just below the top rounds up") << "32766.5" << 32766;
-        QTest::newRow("largest double") << "1.7976931348623157e308" << noValue;
-        QTest::newRow("smallest double") << "-1.7976931348623157e308" << noValue;
-        QTest::newRow("tiniest fraction") << "4.9e-324" << 0;
-        QTest::newRow("negative zero") << "-0" << 0;
-        QTest::newRow("minus a half") << "-0.5" << 0;
-        QTest::newRow("many leading zeros")
-            << "000000000000000000000000000000000000000032767" << highest;
-    }
-    void convertAtTheEdges()
-    {
-        QFETCH(QString, text);
-        QFETCH(int, value);
-        QCOMPARE(convertNumber(text, QLocale::c()), optionalValue(value));
     }
 };
 

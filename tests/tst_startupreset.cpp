@@ -118,80 +118,32 @@ private slots:
         QTest::addColumn<int>("leftSeconds");
         QTest::addColumn<int>("rightSeconds");
         QTest::addColumn<int>("warnSeconds");
-        struct Case
-        {
-            const char* name;
-            QStringList fields;
-            const char* left;
-            const char* right;
-            int leftSeconds, rightSeconds, warnSeconds;
-        };
-        const Case cases[] = {
-            {"0 h 0 on the left plays 5 min",
-             {"0", "0", "1", "0"},
-             "0:5:00",
-             "1:0:00",
-             300,
-             3600,
-             60},
-            {"10 min each: long threshold",
-             {"0", "10", "0", "10"},
-             "0:10:00",
-             "0:10:00",
-             600,
-             600,
-             180},
-            {"9 min against 2 h: short threshold",
-             {"0", "9", "2", "0"},
-             "0:9:00",
-             "2:0:00",
-             540,
-             7200,
-             60},
-            {"9 h 06 fits", {"9", "06", "9", "6"}, "9:6:00", "9:6:00", 32760, 32760, 180},
-            {"9 h 59 is clamped to what the clock holds",
-             {"9", "59", "0", "5"},
-             "9:6:7",
-             "0:5:00",
-             32767,
-             300,
-             60},
-            {"minutes over 59 add to the hours",
-             {"0", "75", "0", "5"},
-             "1:15:00",
-             "0:5:00",
-             4500,
-             300,
-             60},
-            {"blanks and a fraction",
-             {" 1 ", "8.5", "0", " 7 "},
-             "1:8:00",
-             "0:7:00",
-             4080,
-             420,
-             60},
-            {"texts that are no number count as 0",
-             {"abc", "", "x", "12"},
-             "0:5:00",
-             "0:12:00",
-             300,
-             720,
-             60},
-            {"a negative total plays 5 min",
-             {"1", "-70", "-3", "0"},
-             "0:5:00",
-             "0:5:00",
-             300,
-             300,
-             60},
-            {"beyond 16 bits", {"99999", "5", "0", "40000"}, "0:5:00", "0:5:00", 300, 300, 60},
-        };
         for (const Routine routine : {Routine::StartUp, Routine::Reset}) {
-            for (const Case& c : cases) {
-                QTest::addRow("%s: %s", routine == Routine::StartUp ? "start-up" : "reset", c.name)
-                    << routine << c.fields << c.left << c.right << c.leftSeconds << c.rightSeconds
-                    << c.warnSeconds;
-            }
+            const auto row = [routine](const char* name, const QStringList& fields,
+                                       const char* left, const char* right, int leftSeconds,
+                                       int rightSeconds, int warnSeconds) {
+                QTest::addRow("%s: %s", routine == Routine::StartUp ? "start-up" : "reset", name)
+                    << routine << fields << left << right << leftSeconds << rightSeconds
+                    << warnSeconds;
+            };
+            row("0 h 0 on the left plays 5 min", {"0", "0", "1", "0"}, "0:5:00", "1:0:00", 300,
+                3600, 60);
+            row("10 min each: long threshold", {"0", "10", "0", "10"}, "0:10:00", "0:10:00", 600,
+                600, 180);
+            row("9 min against 2 h: short threshold", {"0", "9", "2", "0"}, "0:9:00", "2:0:00", 540,
+                7200, 60);
+            row("9 h 06 fits", {"9", "06", "9", "6"}, "9:6:00", "9:6:00", 32760, 32760, 180);
+            row("9 h 59 is clamped to what the clock holds", {"9", "59", "0", "5"}, "9:6:7",
+                "0:5:00", 32767, 300, 60);
+            row("minutes over 59 add to the hours", {"0", "75", "0", "5"}, "1:15:00", "0:5:00",
+                4500, 300, 60);
+            row("blanks and a fraction", {" 1 ", "8.5", "0", " 7 "}, "1:8:00", "0:7:00", 4080, 420,
+                60);
+            row("texts that are no number count as 0", {"abc", "", "x", "12"}, "0:5:00", "0:12:00",
+                300, 720, 60);
+            row("a negative total plays 5 min", {"1", "-70", "-3", "0"}, "0:5:00", "0:5:00", 300,
+                300, 60);
+            row("beyond 16 bits", {"99999", "5", "0", "40000"}, "0:5:00", "0:5:00", 300, 300, 60);
         }
     }
     void settingsBecomeTimes()

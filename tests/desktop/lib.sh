@@ -152,17 +152,18 @@ background_ppm() {
     printf '%s\n' "$ppm"
 }
 
-# locate_client WINDOW SHOT: finds the background picture in the window and sets CLIENT_X and
-# CLIENT_Y (screen position of the client area's top left) and MENU_BAR_HEIGHT. Fails when
-# the picture is not there (the window is not painted yet, or painted wrongly).
+# locate_client WINDOW SHOT [PICTURE BELOW]: finds the background picture (or PICTURE, matched
+# within a mean difference below BELOW) in the window and sets CLIENT_X and CLIENT_Y (screen
+# position of the client area's top left) and MENU_BAR_HEIGHT. Fails when the picture is not
+# there (the window is not painted yet, or painted wrongly).
 locate_client() {
-    local window=$1 ppm=$2 dx dy score
+    local window=$1 ppm=$2 picture=${3:-} below=${4:-3} dx dy score
     window_geometry "$window" || return 1
     read -r dx dy score < <("$PYTHON" "$HELPER" locate "$ppm" "$WIN_X" "$WIN_Y" "$WIN_W" \
-        "$WIN_H" "$(background_ppm)")
+        "$WIN_H" "${picture:-$(background_ppm)}")
     LOCATE_SCORE=$score
     # A mean difference of a few levels is what two JPEG decoders make of the same picture.
-    awk -v s="$score" 'BEGIN { exit !(s < 3) }' || return 1
+    awk -v s="$score" -v below="$below" 'BEGIN { exit !(s < below) }' || return 1
     CLIENT_X=$((WIN_X + dx))
     CLIENT_Y=$((WIN_Y + dy))
     CLIENT_DX=$dx

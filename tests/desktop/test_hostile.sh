@@ -118,16 +118,8 @@ scaled_background="$WORK_DIR/background-x$SCALE.ppm"
 "$CONVERT" "$BACKGROUND_PICTURE" -filter point -resize "$((SCALE * 100))%" "$scaled_background"
 # locate_client with the picture at twice its size: the window is painted, scaled as a whole.
 located() {
-    local ppm dx dy score
-    ppm=$(shot scaled)
-    window_geometry "$window" || return 1
-    read -r dx dy score < <("$PYTHON" "$HELPER" locate "$ppm" "$WIN_X" "$WIN_Y" "$WIN_W" \
-        "$WIN_H" "$scaled_background")
-    LOCATE_SCORE=$score
-    awk -v s="$score" 'BEGIN { exit !(s < 12) }' || return 1
-    CLIENT_X=$((WIN_X + dx))
-    CLIENT_Y=$((WIN_Y + dy))
-    SCALED_SHOT=$ppm
+    SCALED_SHOT=$(shot scaled)
+    locate_client "$window" "$SCALED_SHOT" "$scaled_background" 12
 }
 poll 10 located && pass "the background is drawn at twice its size (mean difference $LOCATE_SCORE)" ||
     die "the background was never found at twice its size (best mean difference ${LOCATE_SCORE:-?})"
