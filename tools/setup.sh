@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# Installs what is missing on Debian 12:
+# Installs what is missing on Debian 12 or 13 (or a Debian of the same age):
 #   setup.sh run    what building and running the clock needs;
 #   setup.sh test   that, and what its tests need.
-# Idempotent: when everything is present it only checks and returns.
+# Idempotent: when everything is present it only checks and returns. Where a package's name
+# differs between releases, the release is asked for it, so that no table of names grows stale.
 set -euo pipefail
 
 run_packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
+  # A held key acts once on X11 (XKB's detectable auto-repeat, through Qt's X connection).
+  libxcb-xkb-dev
   # A native window on Wayland desktops (Qt's wayland platform).
   qt6-wayland
   fonts-liberation2 fonts-dejavu-core fontconfig
@@ -15,21 +18,49 @@ run_packages=(
   libcanberra-dev libcanberra-pulse sound-theme-freedesktop
 )
 test_packages=(
-  # The real binary in private X servers, with and without a window manager, and natively on
-  # Wayland in a headless compositor; screenshots and the X helper.
-  xvfb x11-utils xdotool imagemagick python3 python3-xlib openbox sway wtype grim
-  # The robustness tests: the fuzz target (clang with its libFuzzer and sanitizer runtimes) and
-  # the trace of the real binary.
-  clang libclang-rt-14-dev strace
+  # The real binary in private X servers, bare and under the window managers of openbox, KDE
+  # Plasma (with its frames) and Xfce, and natively on Wayland in the headless compositors of
+  # sway and GNOME; screenshots and the X helper.
+  xvfb x11-utils xdotool imagemagick python3 python3-xlib openbox kwin-x11 kwin-style-breeze
+  xfwm4 sway wtype grim mutter
+  # The robustness tests: the fuzz target (clang with its libFuzzer and sanitizer runtimes, the
+  # latter added below) and the trace of the real binary.
+  clang strace
   # The desktop: a private sound server, install and package checks, the accessibility bus and
   # a screen reader.
   pulseaudio pulseaudio-utils desktop-file-utils appstream dpkg-dev binutils lintian
   dbus-daemon at-spi2-core python3-pyatspi orca speech-dispatcher
 )
 
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then
+  sudo_cmd=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+updated=
+update() {
+  [ -n "$updated" ] || "${sudo_cmd[@]}" apt-get update -qq
+  updated=1
+}
+
+# clang's sanitizer and libFuzzer runtimes come in a package named after clang's major version
+# (libclang-rt-14-dev in Debian 12, libclang-rt-19-dev in Debian 13): the one of the clang that
+# the release installs as "clang", installed or not.
+clang_runtime() {
+  local depends major
+  depends=$(dpkg-query -W -f='${Depends}' clang 2>/dev/null || true)
+  [ -n "$depends" ] || depends=$(apt-cache depends clang 2>/dev/null | sed -n 's/^ *Depends: //p')
+  major=$(grep -o 'clang-[0-9]\+' <<<"$depends" | head -n 1 | cut -d- -f2 || true)
+  [ -n "$major" ] && echo "libclang-rt-$major-dev"
+}
+
 case "${1:-}" in
 run) packages=("${run_packages[@]}") ;;
-test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+test)
+  runtime=$(clang_runtime) || { update && runtime=$(clang_runtime); } ||
+    { echo "setup.sh: this release offers no clang package" >&2; exit 1; }
+  packages=("${run_packages[@]}" "${test_packages[@]}" "$runtime")
+  ;;
 *)
   echo "usage: setup.sh run|test" >&2
   exit 2
@@ -48,10 +79,5 @@ if [ ${#missing[@]} -eq 0 ]; then
 fi
 
 echo "Installing: ${missing[*]}"
-sudo_cmd=()
-if [ "$(id -u)" -ne 0 ]; then
-  sudo_cmd=(sudo)
-fi
-export DEBIAN_FRONTEND=noninteractive
-"${sudo_cmd[@]}" apt-get update -qq
+update
 "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
