@@ -1,6 +1,7 @@
 #include <appinfo.h>
 #include <designstyle.h>
 #include <form1.h>
+#include <heldkeys.h>
 
 #include <QAccessible>
 #include <QApplication>
@@ -45,6 +46,8 @@ int main(int argc, char* argv[])
     QApplication::setQuitOnLastWindowClosed(false);
     // Lets the desktop match the window to its menu entry and icon (on Wayland in particular).
     QGuiApplication::setDesktopFileName(QStringLiteral("org.ostrevane.Corvatine"));
+    // A player who keeps Space down a moment too long still makes one move.
+    heldkeys::actOncePerPress(app);
 
     // Reading the desktop's font configuration takes longer than building the window, which needs
     // no font before it measures its menu bar: so a second thread reads it meanwhile, and is done

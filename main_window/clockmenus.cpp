@@ -34,6 +34,8 @@ void addEntries(QMainWindow& window, QMenu* menu, std::initializer_list<Entry> e
         action->setObjectName(QString::fromLatin1(entry.name));
         action->setData(entry.index);
         action->setShortcut(entry.shortcut);
+        // Every entry is a single command: a shortcut held down runs it once.
+        action->setAutoRepeat(false);
         menu->addAction(action);
         entry.action = action;
     }
