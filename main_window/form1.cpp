@@ -20,7 +20,6 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTimer>
 
 using clockcore::ClockTimer;
 using clockcore::Side;
@@ -181,12 +180,6 @@ void Form1::Timer2_Timer()
 
 void Form1::onTick(Side running)
 {
-    // The side that ran out keeps its timer until "The Game Is Over" is answered; the box runs
-    // its own event loop, in which that timer would tick again and raise the time-out once more.
-    // One time-out, one message: such ticks are dropped.
-    if (m_gameOverShowing) {
-        return;
-    }
     const clockcore::TickResult result = clockcore::tick(m_state, running);
     m_face.showTime(running, result.shown);
     if (result.warn) {
@@ -201,17 +194,18 @@ void Form1::onTick(Side running)
 void Form1::showTimeOut(Side side)
 {
     m_face.setGameOverMark(side, true);
-    // While the settings dialog is up this window is hidden; the message then belongs to
-    // whatever window the players are looking at, so that it comes up in front of them.
-    QWidget* owner = isVisible() ? this : QApplication::activeWindow();
-    QMessageBox box(QMessageBox::Information, QString::fromLatin1(appinfo::title),
-                    QString::fromLatin1(gameOverMessage), QMessageBox::Ok, owner);
-    box.setObjectName(QStringLiteral("gameOverMessage"));
-    QTimer::singleShot(0, &box, [&box] { placement::showInFront(box); });
-    m_gameOverShowing = true;
-    box.exec();
-    m_gameOverShowing = false;
     stopBothClocks();
+    // The message waits for its answer without holding up the windows behind it: a window that
+    // a modal box blocks drops its close box's requests, and a close box must always work. While
+    // the settings dialog is up this window is hidden; the message then belongs to whatever
+    // window the players are looking at, so that it comes up in front of them.
+    QWidget* owner = isVisible() ? this : QApplication::activeWindow();
+    auto* box = new QMessageBox(QMessageBox::Information, QString::fromLatin1(appinfo::title),
+                                QString::fromLatin1(gameOverMessage), QMessageBox::Ok, owner);
+    box->setObjectName(QStringLiteral("gameOverMessage"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false); // a message box is modal unless told otherwise
+    placement::showInFront(*box);
 }
 
 // ---- Pushes and pause -----------------------------------------------------------------------

@@ -82,8 +82,6 @@ private:
 
     clockcore::ClockState m_state;
     std::unique_ptr<AlertSound> m_alertSound;
-    // True while "The Game Is Over" waits for the user; see onTick.
-    bool m_gameOverShowing = false;
     ClockFace m_face;
     ClockMenus m_menus;
 

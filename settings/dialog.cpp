@@ -280,21 +280,53 @@ bool Dialog::refuseOutOfRange(const QString& text, qint16& member, qint16 maximu
     if (clockcore::withinRange(value, maximum)) {
         return false;
     }
-    QMessageBox::critical(this, QString::fromUtf8(appinfo::title), QString::fromLatin1(message));
-    // Not every desktop hands activation back when the message box goes; the user corrects the
-    // field straight away, so the dialog asks for the keyboard again.
-    activateWindow();
+    showRefusal(QString::fromLatin1(message));
     return true;
+}
+
+// The message does not block the dialog: a window under a modal box drops its close box's
+// requests, and the close box must close the dialog whenever it is used. The refused value
+// keeps its field all the same, as every way out of the field checks it again and brings the
+// message back.
+void Dialog::showRefusal(const QString& message)
+{
+    if (m_refusal.isNull()) {
+        m_refusal = new QMessageBox(QMessageBox::Critical, QString::fromUtf8(appinfo::title),
+                                    message, QMessageBox::Ok, this);
+        m_refusal->setObjectName(QStringLiteral("refusalMessage"));
+        m_refusal->setAttribute(Qt::WA_DeleteOnClose);
+        m_refusal->setModal(false); // a message box is modal unless told otherwise
+        // Not every desktop hands activation back when the message box goes; the user corrects
+        // the field straight away, so the dialog asks for the keyboard again.
+        connect(m_refusal, &QMessageBox::finished, this, [this] {
+            if (isVisible()) {
+                activateWindow();
+            }
+        });
+    } else {
+        m_refusal->setText(message);
+    }
+    placement::showInFront(*m_refusal);
+}
+
+// Leaving the dialog answers its message: the field it was about is left as well.
+void Dialog::dismissRefusal()
+{
+    if (!m_refusal.isNull()) {
+        m_refusal->close();
+    }
 }
 
 void Dialog::OKButton_Click()
 {
+    dismissRefusal();
     hide();
     emit settingsApplied();
 }
 
 void Dialog::CancelButton_Click()
 {
+    dismissRefusal();
     hide();
     emit cancelled();
 }
@@ -305,6 +337,7 @@ void Dialog::closeEvent(QCloseEvent* event)
     // still exist then; WA_DeleteOnClose destroys it once the close is through. A dialog that
     // is closed while hidden never had its close box used (the program is ending): it applies
     // nothing.
+    dismissRefusal();
     if (isVisible()) {
         hide();
         emit settingsApplied();

@@ -3,10 +3,12 @@
 #include <timesettings.h>
 
 #include <QDialog>
+#include <QPointer>
 
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QMessageBox;
 class QPushButton;
 
 // The settings dialog: each side's hours and minutes as the texts of four fields, which are
@@ -64,6 +66,8 @@ private:
     // A mouse press on a control that would take the focus; true swallows the press.
     bool pressWouldMoveFocus(QWidget* target);
     bool refuseOutOfRange(const QString& text, qint16& member, qint16 maximum, const char* message);
+    void showRefusal(const QString& message);
+    void dismissRefusal();
 
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
@@ -74,6 +78,7 @@ private:
     QPushButton* OKButton = nullptr;
     QPushButton* CancelButton = nullptr;
 
+    QPointer<QMessageBox> m_refusal; // the range message while it is up
     clockcore::TimeSettings m_timeSettings;
     bool m_fontsGiven = false;
 };

@@ -30,11 +30,14 @@ struct SeenMessage
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     int buttonCount = 0;
+    // Blocking no window: Qt drops the close requests of the windows that a modal box blocks.
+    Qt::WindowModality modality = Qt::NonModal;
 };
 
-// Answers every message box that comes up (the program's message boxes are modal and would
-// otherwise block the test), recording what it showed. Polls, so it also catches boxes opened
-// inside nested event loops.
+// Answers every message box that comes up, recording what it showed the moment it shows. The
+// program's boxes do not block (a modal one would drop the close requests of the windows behind
+// it), so a box is answered a moment after it came up: waitForAnswers() waits for that. Polls,
+// so it also catches boxes opened inside nested event loops.
 class MessageBoxCloser : public QObject
 {
 public:
@@ -44,24 +47,53 @@ public:
         m_timer.setInterval(pollMilliseconds);
         QObject::connect(&m_timer, &QTimer::timeout, this, [this] { closeVisibleBoxes(); });
         m_timer.start();
+        qApp->installEventFilter(this);
     }
 
     const std::vector<SeenMessage>& seen() const { return m_seen; }
     void clear() { m_seen.clear(); }
-    // Runs while a box is open, before it is answered (inside the box's own event loop).
+    // Runs while a box is open, before it is answered.
     void whileOpen(std::function<void(QMessageBox*)> action) { m_whileOpen = std::move(action); }
+    bool waitForAnswers()
+    {
+        return QTest::qWaitFor([] { return openBox() == nullptr; });
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (auto* box = qobject_cast<QMessageBox*>(watched); box && event->type() == QEvent::Show) {
+            record(box);
+        }
+        return false;
+    }
 
 private:
+    static QMessageBox* openBox()
+    {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible()) {
+                return box;
+            }
+        }
+        return nullptr;
+    }
+    void record(QMessageBox* box)
+    {
+        if (!m_recorded.contains(box)) {
+            m_recorded.append(box);
+            m_seen.push_back({box->windowTitle(), box->text(), box->icon(),
+                              static_cast<int>(box->buttons().size()), box->windowModality()});
+        }
+    }
     void closeVisibleBoxes()
     {
         for (QWidget* widget : QApplication::topLevelWidgets()) {
             auto* box = qobject_cast<QMessageBox*>(widget);
-            if (box == nullptr || !box->isVisible() || m_answered.contains(box)) {
+            if (box == nullptr || !box->isVisible()) {
                 continue;
             }
-            m_answered.append(box);
-            m_seen.push_back({box->windowTitle(), box->text(), box->icon(),
-                              static_cast<int>(box->buttons().size())});
+            record(box);
             if (m_whileOpen) {
                 m_whileOpen(box);
             }
@@ -72,12 +104,12 @@ private:
                 box->close();
             }
         }
-        m_answered.removeIf([](const QPointer<QMessageBox>& p) { return p.isNull(); });
+        m_recorded.removeIf([](const QPointer<QMessageBox>& p) { return p.isNull(); });
     }
 
     QTimer m_timer;
     std::function<void(QMessageBox*)> m_whileOpen;
-    QList<QPointer<QMessageBox>> m_answered;
+    QList<QPointer<QMessageBox>> m_recorded;
     std::vector<SeenMessage> m_seen;
 };
 
@@ -168,7 +200,7 @@ inline bool showActive(QWidget* window)
 // the active window, and an answered message box may have left none active offscreen.
 inline bool activate(QWidget* window)
 {
-    QApplication::setActiveWindow(window);
+    window->activateWindow();
     return QTest::qWaitForWindowActive(window);
 }
 
@@ -209,9 +241,11 @@ protected:
     {
         return find<clockcore::ClockTimer>(QString::fromLatin1(namesOf(side).timer))->isEnabled();
     }
+    // One tick of that side's clock; a time-out's message is answered before it returns.
     void tick(clockcore::Side side)
     {
         side == clockcore::Side::Left ? form->Timer1_Timer() : form->Timer2_Timer();
+        QVERIFY(boxes->waitForAnswers());
     }
     // The push of that player, as his button's handler makes it.
     void pushBy(clockcore::Side pusher)

@@ -1,6 +1,7 @@
 #include "testsupport.h"
 
 #include <dialog.h>
+#include <heldkeys.h>
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -114,6 +115,7 @@ void tst_SettingsDialog::initTestCase()
 {
     // Several tests close the dialog; the test must not end when its last window goes.
     QApplication::setQuitOnLastWindowClosed(false);
+    heldkeys::actOncePerPress(*qApp);
     m_initialLocale = QLocale();
 }
 
@@ -301,6 +303,7 @@ void tst_SettingsDialog::refusedValueStopsTheMove()
     QCOMPARE(seen.text, message);
     QCOMPARE(seen.icon, QMessageBox::Critical);
     QCOMPARE(seen.buttonCount, 1);
+    QCOMPARE(seen.modality, Qt::NonModal);
 
     QCOMPARE(memberOf(m_dialog->timeSettings(), field), member);
     QCOMPARE(textOf(fieldWidget), text);
@@ -445,29 +448,35 @@ void tst_SettingsDialog::enterKey_data()
     QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
     QTest::addColumn<Outcome>("outcome");
     QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("held"); // down a while, repeated as the platform marks repeats
 
     const Qt::KeyboardModifiers none = Qt::NoModifier;
     QTest::newRow("good minutes") << "Text2"
-                                  << "59" << int(Qt::Key_Return) << none << Outcome::Applied << "";
+                                  << "59" << int(Qt::Key_Return) << none << Outcome::Applied << ""
+                                  << false;
     QTest::newRow("good hours typed in a combo")
         << "Combo2"
-        << "7" << int(Qt::Key_Return) << none << Outcome::Applied << "";
+        << "7" << int(Qt::Key_Return) << none << Outcome::Applied << "" << false;
     QTest::newRow("keypad Enter") << "Text4"
                                   << "1" << int(Qt::Key_Enter)
                                   << Qt::KeyboardModifiers(Qt::KeypadModifier) << Outcome::Applied
-                                  << "";
+                                  << "" << false;
     QTest::newRow("refused hours")
         << "Combo1"
-        << "10" << int(Qt::Key_Return) << none << Outcome::Refused << hoursMessage;
+        << "10" << int(Qt::Key_Return) << none << Outcome::Refused << hoursMessage << false;
     QTest::newRow("refused minutes, keypad Enter")
         << "Text4"
         << "abc" << int(Qt::Key_Enter) << Qt::KeyboardModifiers(Qt::KeypadModifier)
-        << Outcome::Refused << minutesMessage;
+        << Outcome::Refused << minutesMessage << false;
     QTest::newRow("focus on OK") << "OKButton"
-                                 << "" << int(Qt::Key_Return) << none << Outcome::Applied << "";
+                                 << "" << int(Qt::Key_Return) << none << Outcome::Applied << ""
+                                 << false;
     QTest::newRow("focus on Cancel")
         << "CancelButton"
-        << "" << int(Qt::Key_Return) << none << Outcome::Cancelled << "";
+        << "" << int(Qt::Key_Return) << none << Outcome::Cancelled << "" << false;
+    QTest::newRow("refused minutes, Enter held: one message")
+        << "Text2"
+        << "60" << int(Qt::Key_Return) << none << Outcome::Refused << minutesMessage << true;
 }
 
 void tst_SettingsDialog::enterKey()
@@ -478,6 +487,7 @@ void tst_SettingsDialog::enterKey()
     QFETCH(Qt::KeyboardModifiers, modifiers);
     QFETCH(Outcome, outcome);
     QFETCH(QString, message);
+    QFETCH(bool, held);
 
     QVERIFY(showActive());
     QWidget* const focused = control(focus);
@@ -491,7 +501,17 @@ void tst_SettingsDialog::enterKey()
     testsupport::MessageBoxCloser closer;
     QSignalSpy applied(m_dialog.get(), &Dialog::settingsApplied);
     QSignalSpy cancelled(m_dialog.get(), &Dialog::cancelled);
-    QTest::keyClick(focused, Qt::Key(key), modifiers);
+    if (held) {
+        QWindow* window = m_dialog->windowHandle();
+        QTest::simulateEvent(window, true, key, modifiers, QStringLiteral("\r"), false);
+        for (int repeat = 0; repeat < 3; ++repeat) {
+            QVERIFY(closer.waitForAnswers());
+            QTest::simulateEvent(window, true, key, modifiers, QStringLiteral("\r"), true);
+        }
+        QTest::simulateEvent(window, false, key, modifiers, QStringLiteral("\r"), false);
+    } else {
+        QTest::keyClick(focused, Qt::Key(key), modifiers);
+    }
 
     QCOMPARE(applied.count(), outcome == Outcome::Applied ? 1 : 0);
     QCOMPARE(cancelled.count(), outcome == Outcome::Cancelled ? 1 : 0);
