@@ -12,8 +12,9 @@ QHash<QString, QAccessible::Role>& rolesByClass()
     return roles;
 }
 
-// The announcer's text is its name, read when the screen reader hears that it was shown. A
-// changed accessible name would be an event of its own, which screen readers do not speak.
+// The announcer's text is its name, read when the screen reader hears that it was shown (before
+// Qt 6.8, which has announcements of its own). A changed accessible name would be an event of its
+// own, which screen readers do not speak.
 class AnnouncerInterface : public QAccessibleWidget
 {
 public:
@@ -94,6 +95,14 @@ Announcer::Announcer(const QString& purpose, QWidget* parent) : QWidget(parent),
 void Announcer::announce(const QString& text)
 {
     m_text = text;
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    // Qt 6.8 has the accessibility stacks' own announcement, which screen readers speak as it
+    // comes, from the window the players are in.
+    QAccessibleAnnouncementEvent announcement(parentWidget() != nullptr ? parentWidget() : this,
+                                              text);
+    QAccessible::updateAccessibility(&announcement);
+#else
     QAccessibleEvent shown(this, QAccessible::ObjectShow);
     QAccessible::updateAccessibility(&shown);
+#endif
 }
