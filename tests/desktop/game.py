@@ -3,12 +3,13 @@
 it: through the accessibility bus, in screenshots and, with a screen reader's log, in what the
 screen reader says.
 
-    game.py bare|openbox|wayland BINARY WORK-DIR [SPEECH-LOG]
+    game.py bare|openbox|kde|xfce|sway|gnome BINARY WORK-DIR [SPEECH-LOG]
 
 Runs inside the desktop and the D-Bus session that test_game.sh starts. Keys go to the X server
-(xdotool) or to the compositor (wtype); clicks are real pointer clicks on X and the button's
-"Press" action on the headless Wayland seat, which has no pointer. Prints one "ok - " or
-"FAIL - " line per check; exits non-zero when a check failed.
+(xdotool), to sway (wtype) or to GNOME's compositor (its remote-desktop service); clicks are real
+pointer clicks on X and the button's "Press" action on the headless Wayland seats, which have no
+pointer. GNOME's compositor takes no screenshot from outside, so there the game is seen through
+the bus alone. Prints one "ok - " or "FAIL - " line per check; exits non-zero when a check failed.
 """
 
 import json
@@ -26,7 +27,8 @@ from xhelper import Image, differing_pixels, locate  # noqa: E402
 
 DESKTOP, BINARY, WORK = sys.argv[1], sys.argv[2], sys.argv[3]
 SPEECH_LOG = sys.argv[4] if len(sys.argv) > 4 else None
-X11 = DESKTOP != "wayland"
+X11 = DESKTOP not in ("sway", "gnome")
+SHOTS = DESKTOP != "gnome"
 MAIN, DIALOG, HELP, ABOUT = " Corvatine", "Set time parameters", "General Help", "About Ostrevane"
 LEFT = "Left player's clock button: end the left player's move"
 RIGHT = "Right player's clock button: end the right player's move"
@@ -84,34 +86,52 @@ def showing(node):
     return node.getState().contains(pyatspi.STATE_SHOWING)
 
 
+# Roles by what they are, not by the name that one release of the accessibility stack gives them
+# (a push button is "push button" in Debian 12's and "button" in Debian 13's).
+ROLES = {"button": pyatspi.ROLE_PUSH_BUTTON, "frame": pyatspi.ROLE_FRAME,
+         "dialog": pyatspi.ROLE_DIALOG, "alert": pyatspi.ROLE_ALERT, "label": pyatspi.ROLE_LABEL,
+         "combo box": pyatspi.ROLE_COMBO_BOX, "menu item": pyatspi.ROLE_MENU_ITEM,
+         "image": pyatspi.ROLE_IMAGE}
+ROLE_NAMES = {role: name for name, role in ROLES.items()}
+
+
+def role(node):
+    return ROLE_NAMES.get(node.getRole(), node.getRoleName())
+
+
 class Program:
     def __init__(self, process):
         self.process = process
         self.app = poll(45, lambda: next((a for a in pyatspi.Registry.getDesktop(0) if a is not None
                                           and a.get_process_id() == process.pid), None))
 
-    def find(self, role, name, shown=True):
+    def find(self, kind, name, shown=True):
         """The object of that role and name (a prefix when it ends in "*")."""
         for top in self.app:
             for node in [top, *descendants(top)] if top is not None else []:
-                if (node.getRoleName() == role and (node.name.startswith(name[:-1])
+                if (node.getRole() == ROLES[kind] and (node.name.startswith(name[:-1])
                                                     if name.endswith("*") else node.name == name)
                         and (not shown or showing(node))):
                     return node
         return None
 
-    def shows(self, role, name, seconds=5, every=0.1):
-        return poll(seconds, lambda: self.find(role, name), every) is not None
+    def shows(self, kind, name, seconds=5, every=0.1):
+        return poll(seconds, lambda: self.find(kind, name), every) is not None
 
-    def gone(self, role, name, seconds=5):
-        return poll(seconds, lambda: self.find(role, name) is None)
+    def gone(self, kind, name, seconds=5):
+        return poll(seconds, lambda: self.find(kind, name) is None)
+
+    def label(self, prefix):
+        """The text of the label that starts so ("Left clock: " reads the left clock)."""
+        node = self.find("label", prefix + "*")
+        return node.name if node else None
 
     def focused(self):
         """"role:name" of the focused controls of the active window: a control and what holds
         it (a combo box its text, a button box its button)."""
         for top in self.app:
             if top is not None and top.getState().contains(pyatspi.STATE_ACTIVE):
-                return [f"{n.getRoleName()}:{n.name}" for n in descendants(top)
+                return [f"{role(n)}:{n.name}" for n in descendants(top)
                         if n.getState().contains(pyatspi.STATE_FOCUSED)]
         return []
 
@@ -124,23 +144,77 @@ class Program:
 
 # ---- What differs between the desktops -------------------------------------------------------
 
+class RemoteDesktop:
+    """GNOME's compositor has no virtual keyboard for clients; its remote-desktop service takes
+    keys as X keysyms over D-Bus, for as long as the session that this object opens lives."""
+    SERVICE, SESSION = "org.gnome.Mutter.RemoteDesktop", "org.gnome.Mutter.RemoteDesktop.Session"
+    KEYSYMS = {"space": 0x20, "Return": 0xff0d, "Escape": 0xff1b, "Tab": 0xff09, "Down": 0xff54,
+               "F4": 0xffc1, "ctrl": 0xffe3, "alt": 0xffe9}
+
+    def __init__(self):
+        from gi.repository import Gio
+        self.bus, self.flags = Gio.bus_get_sync(Gio.BusType.SESSION), Gio.DBusCallFlags.NONE
+        self.session = self.call("/org/gnome/Mutter/RemoteDesktop", self.SERVICE, "CreateSession")[0]
+        self.call(self.session, self.SESSION, "Start")
+        # The first key after the start is lost unless a modifier goes down and up first, and
+        # the program needs a moment to take on the new keyboard.
+        self.key("ctrl", True)
+        self.key("ctrl", False)
+        time.sleep(1)
+
+    def call(self, path, interface, method, args=None):
+        return self.bus.call_sync(self.SERVICE, path, interface, method, args, None, self.flags,
+                                  -1, None).unpack()
+
+    def key(self, name, pressed):
+        keysym = self.KEYSYMS.get(name, ord(name[0]) if len(name) == 1 else None)
+        self.call(self.session, self.SESSION, "NotifyKeyboardKeysym",
+                  GLib.Variant("(ub)", (keysym, pressed)))
+
+
+remote = None
+
+
+def strike(combo, hold=0.0):
+    """One combination in xdotool's key names (space, ctrl+l, alt+s, Escape, Return, Tab, Down).
+    The modifiers go down a moment before the key, as a player's fingers do: a screen reader sees
+    every key before the program does, and a menu's Alt+letter pressed faster got lost on the
+    way. With `hold` the key stays down that many seconds, as under a player who leans on it."""
+    *mods, last = combo.split("+")
+    if X11:
+        downs = [w for m in mods for w in ("keydown", m)] + (["sleep", "0.2"] if mods else [])
+        stroke = ["keydown", last, "sleep", str(hold), "keyup", last] if hold else ["key", last]
+        run("xdotool", *downs, *stroke, *[w for m in mods for w in ("keyup", m)])
+    elif DESKTOP == "sway":
+        stroke = ["-P", last, "-s", str(int(hold * 1000)), "-p", last] if hold else ["-k", last]
+        run("wtype", *[a for m in mods for a in ("-M", m)], *stroke,
+            *[a for m in mods for a in ("-m", m)])
+    else:
+        for name in mods:
+            remote.key(name, True)
+        time.sleep(0.2 if mods else 0)
+        remote.key(last, True)
+        time.sleep(hold or 0.02)
+        remote.key(last, False)
+        for name in reversed(mods):
+            remote.key(name, False)
+
+
 def key(*combos):
-    """xdotool's key names: space, ctrl+l, alt+s, Escape, Return, Tab, Down. The modifiers go
-    down a moment before the key, as a player's fingers do: a screen reader sees every key
-    before the program does, and a menu's Alt+letter pressed faster got lost on the way."""
     for combo in combos:
-        *mods, last = combo.split("+")
-        if X11:
-            downs = [w for m in mods for w in ("keydown", m)] + (["sleep", "0.2"] if mods else [])
-            run("xdotool", *downs, "key", last, *[w for m in mods for w in ("keyup", m)])
-        else:
-            run("wtype", *[a for m in mods for a in ("-M", m)], "-k", last,
-                *[a for m in mods for a in ("-m", m)])
+        strike(combo)
         time.sleep(0.3 if speech else 0.1)
 
 
 def type_text(text):
-    run("xdotool", "type", "--delay", "50", text) if X11 else run("wtype", text)
+    if X11:
+        run("xdotool", "type", "--delay", "50", text)
+    elif DESKTOP == "sway":
+        run("wtype", text)
+    else:
+        for character in text:
+            strike(character)
+            time.sleep(0.05)
 
 
 def click(node):
@@ -153,18 +227,49 @@ def click(node):
     action.doAction([action.getName(i) for i in range(action.nActions)].index("Press"))
 
 
+def close_box(title):
+    """What the window manager's close box sends: on X11 the window manager is asked to close
+    the window (without one, the request goes to the window itself); sway is asked likewise;
+    GNOME's compositor closes the active window on Alt+F4."""
+    if X11:
+        wid = run("xdotool", "search", "--onlyvisible", "--name", f"^{title}$").split()[0]
+        run(sys.executable, os.path.join(os.path.dirname(os.path.abspath(__file__)), "xhelper.py"),
+            "close", wid)
+    elif DESKTOP == "sway":
+        run("swaymsg", f'[title="^{title}$"] kill')
+    else:
+        strike("alt+F4")
+
+
+class BusyCores:
+    """Every core busy for a while, as a chess engine or a broadcast beside the clock keeps
+    them; bounded in time, so that nothing outlives the test."""
+
+    def __enter__(self):
+        # The screen reader's run is about what it says; the other runs load the machine.
+        spin = "import time\nend = time.monotonic() + 120\nwhile time.monotonic() < end: pass"
+        self.loops = [] if speech else [subprocess.Popen([sys.executable, "-c", spin])
+                                        for _ in range(os.cpu_count() or 2)]
+        return self
+
+    def __exit__(self, *error):
+        for loop in self.loops:
+            loop.kill()
+            loop.wait()
+
+
 def give_focus(title):
     """Without a window manager nobody else hands out the X focus."""
     if DESKTOP == "bare":
-        run("xdotool", "search", "--sync", "--onlyvisible", "--name", f"^{title}$",
-            "windowfocus", "--sync")
+        run("timeout", "10", "xdotool", "search", "--sync", "--onlyvisible", "--name",
+            f"^{title}$", "windowfocus", "--sync")
 
 
-def window_rect(title, role="frame"):
+def window_rect(title, kind="frame"):
     """The window's client area on the screen (its menu bar included), frame excluded."""
     if X11:
         # The bus has it right on X11; xdotool counts a window manager's frame in.
-        box = poll(5, lambda: program.find(role, title)).queryComponent().getExtents(
+        box = poll(5, lambda: program.find(kind, title)).queryComponent().getExtents(
             pyatspi.DESKTOP_COORDS)
         wid = run("xdotool", "search", "--onlyvisible", "--name", f"^{title}$").split()[0]
         return (box.x, box.y, box.width, box.height), wid
@@ -180,23 +285,23 @@ def window_rect(title, role="frame"):
     return walk(json.loads(run("swaymsg", "-t", "get_tree")))
 
 
-def frame_centre(title, role):
-    (x, y, w, h), wid = window_rect(title, role)
+def frame_centre(title, kind):
+    (x, y, w, h), wid = window_rect(title, kind)
     extents = re.findall(r"\d+", run("xprop", "-id", wid, "_NET_FRAME_EXTENTS")) or [0] * 4
     left, right, top, bottom = map(int, extents[-4:])
     return (x - left + (w + left + right) / 2, y - top + (h + top + bottom) / 2)
 
 
-def centred(title, role="frame"):
+def centred(title, kind="frame"):
     """On X11 the window, frame included, is centred on the screen when first shown (a window
     manager's frame is known once the window is up, and the window is centred again with it);
     on Wayland the compositor places it."""
     if X11:
         def at_centre():
-            cx, cy = frame_centre(title, role)
+            cx, cy = frame_centre(title, kind)
             return abs(cx - SCREEN[0] / 2) <= 1 and abs(cy - SCREEN[1] / 2) <= 1
         check(poll(2, at_centre), f'"{title}" is centred on the screen (its centre at '
-              f'{frame_centre(title, role)})')
+              f'{frame_centre(title, kind)})')
 
 
 shot_count = 0
@@ -245,9 +350,10 @@ class Face:
 
 class Speech:
     """Orca's log: an entry a time stamp, an utterance "SPEECH OUTPUT: '...'" (on more lines
-    than one where it reads a label that has them), its quotes not escaped."""
+    than one where it reads a label that has them), its quotes not escaped, and after it the
+    voice (whose settings Orca 48 nests)."""
     ENTRY = re.compile(r"^\d\d:\d\d:\d\d\.\d+ - ", re.M)
-    SAID = re.compile(r"SPEECH OUTPUT: '(.*)'\s?(\{[^{}]*\})?\s*$", re.S)
+    SAID = re.compile(r"SPEECH OUTPUT: '(.*?)'(?: ?\{.*\})?\s*$", re.S)
 
     def __init__(self, path):
         self.path, self.seen = path, 0
@@ -273,6 +379,9 @@ class Speech:
 
 
 speech = Speech(SPEECH_LOG) if SPEECH_LOG else None
+# What the program announces: Orca 43 reads it as a notification's name (Qt 6.4), Orca 48 hears
+# it as an announcement (Qt 6.8) and says the text alone.
+NOTE = "^(?:notification )?"
 program = None
 
 
@@ -303,14 +412,18 @@ def play(p):
     program = p
     if not check(p.app is not None and p.shows("frame", MAIN, 20), "the main window is up"):
         return
+    if DESKTOP == "gnome":
+        global remote
+        remote = RemoteDesktop()
     give_focus(MAIN)
     centred(MAIN)
-    check(p.focus_on("push button:Set"), "the Set button has the focus")
-    start = Face("start")
-    check(start.painted(), f"the clock face is on screen (mean difference {start.score:.1f})")
-    said("the window and its Set button", "Corvatine frame", "^Set push button", "^Set Time")
-    silent = [f"{n.getRoleName()} {n.name!r}" for n in descendants(p.find("frame", MAIN))
-              if n.getRoleName() in ("push button", "label", "image", "menu item")
+    check(p.focus_on("button:Set"), "the Set button has the focus")
+    if SHOTS:
+        start = Face("start")
+        check(start.painted(), f"the clock face is on screen (mean difference {start.score:.1f})")
+    said("the window and its Set button", "Corvatine frame", "^Set (push )?button", "^Set Time")
+    silent = [f"{role(n)} {n.name!r}" for n in descendants(p.find("frame", MAIN))
+              if role(n) in ("button", "label", "image", "menu item")
               and not any(c.isalpha() for c in n.name + n.description)]
     check(not silent, "every control of the window says something in words " + str(silent))
 
@@ -319,25 +432,27 @@ def play(p):
 
     def on_focus(event):
         if event.detail1:
-            focused.append(f"{event.source.getRoleName()}:{event.source.name}")
+            focused.append(f"{role(event.source)}:{event.source.name}")
     pyatspi.Registry.registerEventListener(on_focus, "object:state-changed:focused")
 
     # The right player starts the game with a click, the left one answers with Space.
-    click(p.find("push button", RIGHT))
-    check(p.gone("push button", RIGHT), "a click on the right player's button hides it")
-    check(p.focus_on("push button:" + LEFT), "the left player's button has the focus")
-    check(Face("pushed").shows_background(COMMAND1), "the right player's button is gone from screen")
-    said("the left player's button and time", "^" + LEFT + " push button",
-         "^Clock Push Left Button", "^notification Left player to move, 5 minutes 0 seconds left")
+    click(p.find("button", RIGHT))
+    check(p.gone("button", RIGHT), "a click on the right player's button hides it")
+    check(p.focus_on("button:" + LEFT), "the left player's button has the focus")
+    if SHOTS:
+        check(Face("pushed").shows_background(COMMAND1),
+              "the right player's button is gone from screen")
+    said("the left player's button and time", "^" + LEFT + " (push )?button",
+         "^Clock Push Left Button", NOTE + "Left player to move, 5 minutes 0 seconds left")
     check(p.shows("label", "Left clock: 0 hours 4 minutes 5*", 3), "the left clock runs")
     names = []
     listener = lambda event: names.append(event.source.name)  # noqa: E731
     pyatspi.Registry.registerEventListener(listener, "object:property-change:accessible-name")
     key("space")
-    check(p.gone("push button", LEFT), "Space pressed the left player's button")
-    check(p.focus_on("push button:" + RIGHT), "the right player's button has the focus")
-    said("the right player's time", "^" + RIGHT + " push button",
-         "^notification Right player to move, 5 minutes 0 seconds left")
+    check(p.gone("button", LEFT), "Space pressed the left player's button")
+    check(p.focus_on("button:" + RIGHT), "the right player's button has the focus")
+    said("the right player's time", "^" + RIGHT + " (push )?button",
+         NOTE + "Right player to move, 5 minutes 0 seconds left")
     check(p.shows("label", "Right clock: 0 hours 4 minutes 58 seconds", 4), "the right clock runs")
     pump(0.2)
     pyatspi.Registry.deregisterEventListener(listener, "object:property-change:accessible-name")
@@ -346,20 +461,35 @@ def play(p):
           and [n for n in names if not n.startswith("Right clock")] == ["Left player's moves: 1"],
           f"the bus hears the push's count, then the running clock once per tick ({names})")
 
+    # A player who leans on his key a moment too long, on a busy machine, makes one move: the
+    # right player with Ctrl+L, then the left player with Space on his button.
+    for combo, player, count in (("ctrl+l", "Left", "Right player's moves: 1"),
+                                 ("space", "Right", "Left player's moves: 2")):
+        before = p.label(f"{player} clock: ")
+        with BusyCores():
+            strike(combo, hold=1.5)
+            check(p.focus_on(f"button:{LEFT if player == 'Left' else RIGHT}", 10)
+                  and p.shows("label", count, 10),
+                  f"{combo} held for 1.5 s under load: one push, the focus on the {player.lower()} "
+                  f"player's button ({p.label(count[:-2])})")
+            check(poll(5, lambda: p.label(f"{player} clock: ") != before),
+                  f"the {player.lower()} clock runs after the held push")
+        said("whose move it is, once", NOTE + f"{player} player to move")
+
     key("ctrl+p")
-    check(p.shows("push button", LEFT) and p.focus_on("push button:" + LEFT),
+    check(p.shows("button", LEFT) and p.focus_on("button:" + LEFT),
           "Ctrl+P pauses: the left player's button is back, with the focus, to resume")
-    said("that the game is paused", "^notification Game paused")
-    before, right = Face("paused"), p.find("label", "Right clock: *").name
+    said("that the game is paused", NOTE + "Game paused")
+    before, right = Face("paused") if SHOTS else None, p.find("label", "Right clock: *").name
     time.sleep(1.5)
-    check(not before.changed(Face("still-paused"), RIGHT_SECONDS)
+    check((not SHOTS or not before.changed(Face("still-paused"), RIGHT_SECONDS))
           and p.find("label", "Right clock: *").name == right, "paused: the clocks stand still")
     key("space")
-    check(p.focus_on("push button:" + RIGHT), "Space resumes: the right player's button has the focus")
-    said("the resumed player's time", r"^notification Right player to move, 4 minutes \d+ seconds left")
+    check(p.focus_on("button:" + RIGHT), "Space resumes: the right player's button has the focus")
+    said("the resumed player's time", NOTE + r"Right player to move, 4 minutes \d+ seconds left")
     pump(0.3)
     pyatspi.Registry.deregisterEventListener(on_focus, "object:state-changed:focused")
-    check(focused and all(f in ("push button:" + LEFT, "push button:" + RIGHT) for f in focused),
+    check(focused and all(f in ("button:" + LEFT, "button:" + RIGHT) for f in focused),
           f"the pushes and the pause gave the focus to the push buttons only ({focused})")
 
     # Cancelled settings, then a refused value, then 1 minute for the left player.
@@ -370,15 +500,19 @@ def play(p):
     key("Escape")
     check(p.shows("frame", MAIN) and p.gone("dialog", DIALOG), "Esc cancels: the clock is back")
     give_focus(MAIN)
-    check(p.focus_on("push button:" + RIGHT), "the focus is on the bus again, where it was")
+    check(p.focus_on("button:" + RIGHT), "the focus is on the bus again, where it was")
     check(p.shows("label", "Right clock: 0 hours 4 minutes 5*"), "the right clock still runs")
+    key("ctrl+l")
+    check(p.focus_on("button:" + LEFT), "Ctrl+L after the dialog: the left player's button has "
+          "the focus, on the bus too")
 
     key("alt+s")
     check(p.shows("dialog", DIALOG), "Alt+S again: the settings, as they were left")
     give_focus(DIALOG)
     check(p.focus_on("combo box:0"), "the left hours field has the focus")
     said("the dialog and the field's name and value", "Set time parameters dialog",
-         "^Left player's hours.*editable combo box", "^0", "^From 0 to 9")
+         "^Left player's hours.*editable combo box",
+         "^(0|From 0 to 9)")  # Orca 43 says the value on its own, Orca 48 with the field
     key("ctrl+a")
     type_text("10")
     key("Tab")
@@ -396,26 +530,50 @@ def play(p):
     key("Return")
     check(p.shows("frame", MAIN), "Enter applies the times: the clock is back")
     give_focus(MAIN)
-    check(p.focus_on("push button:" + RIGHT), "the focus is on the bus again, where it was")
+    check(p.focus_on("button:" + LEFT), "the focus is on the bus again, where it was")
     check(p.shows("label", "Left clock: 0 hours 1 minute 0 seconds"), "the left clock reads 0:1:00")
     said("the clock window again", "Corvatine frame")
 
+    # On a busy machine, the dialog's close box right after the left minutes are typed and left
+    # with Tab, the first time while their refusal is up (GNOME's Alt+F4 would close the message
+    # instead): each time the dialog goes, with its message, and the clock comes back with the
+    # times in the fields, 1 minute for the time-out below at the end.
+    with BusyCores():
+        for attempt, minutes in enumerate((3 if DESKTOP == "gnome" else 75, 2, 1), 1):
+            key("alt+s")
+            shown = p.shows("dialog", DIALOG, 10)
+            give_focus(DIALOG)
+            if attempt > 1:
+                key("Tab")  # the close box destroyed the last one: a new dialog, on its hours
+            key("ctrl+a")
+            type_text(str(minutes))
+            key("Tab")
+            refused = minutes < 60 or p.shows("alert", "Ostrevane", 10)
+            close_box(DIALOG)
+            closed = p.gone("dialog", DIALOG, 10) and p.shows("frame", MAIN, 10)
+            h, m = divmod(minutes, 60)
+            applied = f"Left clock: {h} hour{'s' * (h != 1)} {m} minute{'s' * (m != 1)} 0 seconds"
+            check(shown and refused and closed and p.gone("alert", "Ostrevane")
+                  and p.shows("label", applied), f"the close box right after Tab, under load "
+                  f"({minutes} minutes): the clock is back ({p.label('Left clock: ')})")
+            give_focus(MAIN)
+
     # The left clock runs out behind the help and About windows.
     key("ctrl+l")
-    check(p.focus_on("push button:" + LEFT), "Ctrl+L starts the left clock")
+    check(p.focus_on("button:" + LEFT), "Ctrl+L starts the left clock")
     said("the left player's minute, then once that it runs low",
-         "^notification Left player to move, 1 minute 0 seconds left",
-         "^notification Left player's time is running low, 0 minutes 59 seconds left")
+         NOTE + "Left player to move, 1 minute 0 seconds left",
+         NOTE + "Left player's time is running low, 0 minutes 59 seconds left")
     key("ctrl+h")
     check(p.shows("frame", HELP), "Ctrl+H shows the help window, as a window")
     give_focus(HELP)
     centred(HELP)
-    check(p.focus_on("push button:OK"), "the help window's OK has the focus")
+    check(p.focus_on("button:OK"), "the help window's OK has the focus")
     said("the help window", "General Help frame")
     key("space")
     check(p.gone("frame", HELP), "its OK hides the help window")
     give_focus(MAIN)
-    check(p.focus_on("push button:" + LEFT), "the focus is back on the left player's button")
+    check(p.focus_on("button:" + LEFT), "the focus is back on the left player's button")
     key("alt+h")
     check(p.shows("menu item", "About"), "Alt+H opens the Help menu")
     key("Down", "Return")
@@ -428,23 +586,24 @@ def play(p):
     key("Escape")
     check(p.gone("dialog", ABOUT), "Esc closes the About window")
     give_focus(MAIN)
-    check(p.focus_on("push button:" + LEFT), "the focus is back on the left player's button")
+    check(p.focus_on("button:" + LEFT), "the focus is back on the left player's button")
     check(p.shows("alert", "Ostrevane", 70, every=1) and p.shows("label", "The Game Is Over"),
           '"The Game Is Over" when the left clock runs out')
     give_focus("Ostrevane")
-    check(p.focus_on("push button:OK"), "the message is in front, with the keyboard")
+    check(p.focus_on("button:OK"), "the message is in front, with the keyboard")
     said("the end of the game", "^alert Ostrevane", "^The Game Is Over")
     key("Return")
     give_focus(MAIN)
-    check(p.focus_on("push button:" + LEFT), "answered: the keys are the clock window's again")
+    check(p.focus_on("button:" + LEFT), "answered: the keys are the clock window's again")
     check(p.shows("label", "Left clock: time is up, the game is over"), "the left clock reads Over")
-    check(Face("over").dark(LEFT_MARK_STRIP), "the left game-over mark is black on screen")
+    if SHOTS:
+        check(Face("over").dark(LEFT_MARK_STRIP), "the left game-over mark is black on screen")
     if speech:
         spoken = speech.all()
         check(len([s for s in spoken if "time is running low" in s]) == 1,
               "the low time was said once in the whole game")
-        check(len([s for s in spoken if " to move, " in s]) == 4,
-              "each of the four pushes said once whose move it is")
+        check(len([s for s in spoken if " to move, " in s]) == 7,
+              "each of the seven pushes said once whose move it is")
 
     key("ctrl+x")
     try:

@@ -1,15 +1,19 @@
 #!/usr/bin/env bash
 # The end-to-end game of the real binary (game.py), the same steps on each desktop:
-#   test_game.sh bare|openbox|wayland [--screen-reader] PATH-TO-OSTREVANE
+#   test_game.sh bare|openbox|kde|xfce|sway|gnome [--screen-reader] PATH-TO-OSTREVANE
 # bare     Xvfb alone: windows have no frame and the test hands out the keyboard focus;
-# openbox  Xvfb with a window manager, which places the windows and gives the focus;
-# wayland  native Wayland in a headless sway compositor. sway refuses to run as root, so run as
-#          root the script runs the desktop and the game as a user of its own.
+# openbox, kde, xfce
+#          Xvfb with a window manager, which places the windows and gives the focus: openbox, KDE
+#          Plasma's KWin as its X11 session runs it, Xfce's xfwm4;
+# sway     native Wayland in a headless sway compositor. sway refuses to run as root, so run as
+#          root the script runs the desktop and the game as a user of its own;
+# gnome    native Wayland in GNOME's compositor, mutter, headless; keys go through its
+#          remote-desktop service.
 # --screen-reader  the screen reader Orca listens (its speech goes to a private sound server)
 #          and the game checks what it says.
 source "$(dirname "${BASH_SOURCE[0]}")/../common.sh"
 
-usage="usage: test_game.sh bare|openbox|wayland [--screen-reader] PATH-TO-OSTREVANE"
+usage="usage: test_game.sh bare|openbox|kde|xfce|sway|gnome [--screen-reader] PATH-TO-OSTREVANE"
 DESKTOP=${1:?$usage}
 shift
 if [ "${1:-}" = --screen-reader ]; then
@@ -30,7 +34,7 @@ if [ -z "${GAME_INSIDE:-}" ]; then
     cp "$BINARY" "$WORK_DIR/ostrevane"
     /usr/bin/convert "$SOURCE_DIR/resources/background.jpg" "$WORK_DIR/background.ppm"
     as_user=()
-    if [ "$DESKTOP" = wayland ] && [ "$(id -u)" -eq 0 ]; then
+    if [ "$DESKTOP" = sway ] && [ "$(id -u)" -eq 0 ]; then
         id "$USER_OF_ITS_OWN" >/dev/null 2>&1 || useradd --system --no-create-home "$USER_OF_ITS_OWN"
         chmod 755 "$WORK_DIR"
         chown -R "$USER_OF_ITS_OWN:" "$WORK_DIR"
@@ -63,20 +67,35 @@ wm_announced() {
 sway_socket() { compgen -G "$XDG_RUNTIME_DIR/sway-ipc.*.sock" >/dev/null; }
 sway_answers() { swaymsg -t get_version >/dev/null 2>&1; }
 seat_has_keyboard() { swaymsg -t get_seats | grep -q '"capabilities": [1-9]'; }
+wayland_socket() { [ -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" ]; }
 orca_speaks() { grep -q "SPEECH OUTPUT: 'Screen reader on.'" "$WORK_DIR/speech.log" 2>/dev/null; }
 
+# The X11 window managers, as each desktop starts its own (KWin without its compositor, which
+# wants a GPU).
+declare -A WINDOW_MANAGER=([openbox]="openbox" [kde]="kwin_x11 --replace"
+    [xfce]="xfwm4 --replace --compositor=off")
+export KWIN_COMPOSE=N
 case $DESKTOP in
-bare | openbox)
+bare | openbox | kde | xfce)
     require xdotool xprop import
     start_x_server
-    if [ "$DESKTOP" = openbox ]; then
-        require openbox
-        openbox >"$WORK_DIR/desktop.log" 2>&1 &
+    if [ "$DESKTOP" != bare ]; then
+        read -ra manager <<<"${WINDOW_MANAGER[$DESKTOP]}"
+        require "${manager[0]}"
+        "${manager[@]}" >"$WORK_DIR/desktop.log" 2>&1 &
         started $!
-        wait_for 10 wm_announced
+        wait_for 20 wm_announced
     fi
     ;;
-wayland)
+gnome)
+    require mutter
+    export WAYLAND_DISPLAY=ostrevane-wayland
+    mutter --headless --wayland --no-x11 --virtual-monitor 1280x1024 \
+        --wayland-display="$WAYLAND_DISPLAY" >"$WORK_DIR/desktop.log" 2>&1 &
+    started $!
+    wait_for 20 wayland_socket
+    ;;
+sway)
     require sway swaymsg wtype grim
     printf 'output HEADLESS-1 resolution 1280x1024\nxwayland disable\n' >"$WORK_DIR/sway.conf"
     WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \

@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Small helpers for the real-window tests that the shell cannot do alone.
 
-    close WINDOW                     ask a window to close, as a window manager's close box does
+    close WINDOW                     close a window by its close box: ask the window manager, or
+                                     without one, ask the window itself as a manager would
     pixel SHOT X Y                   "R G B" of one pixel
     diff SHOT_A SHOT_B X Y W H [TOL] how many pixels of the rectangle differ between two shots
                                      by more than TOL (default 0) in some channel
@@ -60,15 +61,25 @@ def close_window(window_id):
     from Xlib import X, display, protocol
 
     disp = display.Display()
+    root = disp.screen().root
     window = disp.create_resource_object("window", window_id)
-    wm_protocols = disp.intern_atom("WM_PROTOCOLS")
-    wm_delete = disp.intern_atom("WM_DELETE_WINDOW")
-    offered = window.get_wm_protocols() or []
-    if wm_delete not in offered:
-        raise SystemExit(f"window {window_id:#x} does not take WM_DELETE_WINDOW")
-    event = protocol.event.ClientMessage(window=window, client_type=wm_protocols,
-                                         data=(32, [wm_delete, X.CurrentTime, 0, 0, 0]))
-    window.send_event(event, event_mask=X.NoEventMask)
+    manager = root.get_full_property(disp.intern_atom("_NET_SUPPORTING_WM_CHECK"), X.AnyPropertyType)
+    if manager:
+        # What a pager or task bar sends; the manager then closes the window as its close box
+        # does.
+        event = protocol.event.ClientMessage(window=window,
+                                             client_type=disp.intern_atom("_NET_CLOSE_WINDOW"),
+                                             data=(32, [X.CurrentTime, 2, 0, 0, 0]))
+        root.send_event(event, event_mask=X.SubstructureRedirectMask | X.SubstructureNotifyMask)
+    else:
+        wm_protocols = disp.intern_atom("WM_PROTOCOLS")
+        wm_delete = disp.intern_atom("WM_DELETE_WINDOW")
+        offered = window.get_wm_protocols() or []
+        if wm_delete not in offered:
+            raise SystemExit(f"window {window_id:#x} does not take WM_DELETE_WINDOW")
+        event = protocol.event.ClientMessage(window=window, client_type=wm_protocols,
+                                             data=(32, [wm_delete, X.CurrentTime, 0, 0, 0]))
+        window.send_event(event, event_mask=X.NoEventMask)
     # A round trip: the server has handled the request before the connection closes.
     disp.sync()
     disp.close()
