@@ -17,14 +17,13 @@
 
 using clockcore::Side;
 
-namespace {
+// Not in an anonymous namespace: the test class, which has linkage, keeps it in lambdas' captures.
 enum class Routine
 {
     StartUp,
     Reset,
     ResetFromMenu
 };
-}
 Q_DECLARE_METATYPE(Routine)
 
 class StartUpResetTest : public QObject, protected testsupport::ClockWindowFixture
