@@ -1,4 +1,5 @@
 #include <appinfo.h>
+#include <blockedwindows.h>
 #include <designstyle.h>
 #include <form1.h>
 #include <heldkeys.h>
@@ -48,6 +49,8 @@ int main(int argc, char* argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("org.ostrevane.Corvatine"));
     // A player who keeps Space down a moment too long still makes one move.
     heldkeys::actOncePerPress(app);
+    // A click on a window behind an open message brings the message to the front.
+    blockedwindows::bringMessageForward(app);
 
     // Reading the desktop's font configuration takes longer than building the window, which needs
     // no font before it measures its menu bar: so a second thread reads it meanwhile, and is done

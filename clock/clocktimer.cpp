@@ -11,15 +11,19 @@ ClockTimer::ClockTimer(int intervalMilliseconds, QObject* parent)
 
 void ClockTimer::setEnabled(bool enabled)
 {
+    if (enabled == m_tick.isActive()) {
+        return;
+    }
     if (!enabled) {
         m_tick.stop();
         m_wakeUp.stop();
-    } else if (!m_tick.isActive()) {
+    } else {
         // A coarse timer may fire tens of milliseconds early, which would charge a whole
         // second for less than a second of thinking.
         m_tick.start(m_interval, Qt::PreciseTimer, this);
         armWakeUp();
     }
+    emit runningChanged(enabled);
 }
 
 int ClockTimer::remainingTime() const

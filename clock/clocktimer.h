@@ -31,6 +31,8 @@ public:
 
 signals:
     void timeout();
+    // The clock has started or stopped.
+    void runningChanged(bool running);
 
 protected:
     void timerEvent(QTimerEvent* event) override;

@@ -33,8 +33,8 @@ constexpr char gameOverMessage[] = "The Game Is Over";
 } // namespace
 
 Form1::Form1(QWidget* parent)
-    : QMainWindow(parent), m_alertSound(makeSystemAlertSound()), m_face(*this),
-      m_menus(createMenus(*this))
+    : QMainWindow(parent), m_alertSound(makeSystemAlertSound()),
+      m_keepAwake(makeDesktopKeepAwake(*this)), m_face(*this), m_menus(createMenus(*this))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral(" ") + QString::fromLatin1(appinfo::product));
@@ -55,6 +55,7 @@ Form1::~Form1()
 {
     // Form_Terminate: the main window goes only when the program ends. The secondary windows
     // have no owner, so they go with it here, without running any of their handlers.
+    delete m_gameOver.data();
     delete m_dialog.data();
     delete m_help.data();
     delete m_about.data();
@@ -81,6 +82,13 @@ void Form1::connectHandlers()
     connect(m_face.Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
     connect(Timer1, &ClockTimer::timeout, this, &Form1::Timer1_Timer);
     connect(Timer2, &ClockTimer::timeout, this, &Form1::Timer2_Timer);
+    // The display stays awake exactly while a clock runs: a push starts the next clock before it
+    // stops the last, so that a game holds it from its first push to its pause, end or reset.
+    const auto clocksChanged = [this] {
+        m_keepAwake->setHeld(Timer1->isEnabled() || Timer2->isEnabled());
+    };
+    connect(Timer1, &ClockTimer::runningChanged, this, clocksChanged);
+    connect(Timer2, &ClockTimer::runningChanged, this, clocksChanged);
     connect(m_menus.mnuFileSet, &QAction::triggered, this, &Form1::mnuFileSet_Click);
     connect(m_menus.mnuFileReset, &QAction::triggered, this, &Form1::mnuFileReset_Click);
     connect(m_menus.mnuFileExit, &QAction::triggered, this, &Form1::mnuFileExit_Click);
@@ -120,6 +128,11 @@ frmAbout* Form1::existingAboutWindow() const
 void Form1::setAlertSound(std::unique_ptr<AlertSound> sound)
 {
     m_alertSound = std::move(sound);
+}
+
+void Form1::setKeepAwake(std::unique_ptr<KeepAwake> keepAwake)
+{
+    m_keepAwake = std::move(keepAwake);
 }
 
 // ---- Start-up and reset -------------------------------------------------------------------
@@ -180,6 +193,11 @@ void Form1::Timer2_Timer()
 
 void Form1::onTick(Side running)
 {
+    // One time-out, one message: a tick that comes while "The Game Is Over" waits for its answer
+    // would raise the time-out again.
+    if (!m_gameOver.isNull()) {
+        return;
+    }
     const clockcore::TickResult result = clockcore::tick(m_state, running);
     m_face.showTime(running, result.shown);
     if (result.warn) {
@@ -194,18 +212,19 @@ void Form1::onTick(Side running)
 void Form1::showTimeOut(Side side)
 {
     m_face.setGameOverMark(side, true);
+    // The clocks stop as the message comes up: it waits for its answer without an event loop of
+    // its own, so nothing else would stop them meanwhile.
     stopBothClocks();
-    // The message waits for its answer without holding up the windows behind it: a window that
-    // a modal box blocks drops its close box's requests, and a close box must always work. While
-    // the settings dialog is up this window is hidden; the message then belongs to whatever
-    // window the players are looking at, so that it comes up in front of them.
-    QWidget* owner = isVisible() ? this : QApplication::activeWindow();
-    auto* box = new QMessageBox(QMessageBox::Information, QString::fromLatin1(appinfo::title),
-                                QString::fromLatin1(gameOverMessage), QMessageBox::Ok, owner);
-    box->setObjectName(QStringLiteral("gameOverMessage"));
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setModal(false); // a message box is modal unless told otherwise
-    placement::showInFront(*box);
+    // Modal to the whole program, so that no push, reset or close acts behind it. It has no owner
+    // window: it must outlive whatever window the players look at (while the settings dialog is
+    // up that is the dialog, or its refusal), and the desktop puts a modal window without owner in
+    // front of all of the program's windows.
+    m_gameOver = new QMessageBox(QMessageBox::Information, QString::fromLatin1(appinfo::title),
+                                 QString::fromLatin1(gameOverMessage), QMessageBox::Ok);
+    m_gameOver->setObjectName(QStringLiteral("gameOverMessage"));
+    m_gameOver->setAttribute(Qt::WA_DeleteOnClose);
+    m_gameOver->setWindowModality(Qt::ApplicationModal);
+    placement::showInFront(*m_gameOver);
 }
 
 // ---- Pushes and pause -----------------------------------------------------------------------

@@ -5,6 +5,7 @@
 #include "clockmenus.h"
 
 #include <clockcore.h>
+#include <keepawake.h>
 
 #include <QMainWindow>
 #include <QPointer>
@@ -12,6 +13,7 @@
 #include <memory>
 
 class QAction;
+class QMessageBox;
 class Dialog;
 class Help;
 class frmAbout;
@@ -53,6 +55,7 @@ public:
     const clockcore::ClockState& clockState() const { return m_state; }
 
     void setAlertSound(std::unique_ptr<AlertSound> sound);
+    void setKeepAwake(std::unique_ptr<KeepAwake> keepAwake);
 
     // The secondary windows, as long as they exist (null otherwise).
     Dialog* existingSettingsDialog() const;
@@ -82,12 +85,14 @@ private:
 
     clockcore::ClockState m_state;
     std::unique_ptr<AlertSound> m_alertSound;
+    std::unique_ptr<KeepAwake> m_keepAwake;
     ClockFace m_face;
     ClockMenus m_menus;
 
     clockcore::ClockTimer* Timer1 = nullptr;
     clockcore::ClockTimer* Timer2 = nullptr;
 
+    QPointer<QMessageBox> m_gameOver; // "The Game Is Over" while it is up
     QPointer<Dialog> m_dialog;
     QPointer<Help> m_help;
     QPointer<frmAbout> m_about;

@@ -284,10 +284,10 @@ bool Dialog::refuseOutOfRange(const QString& text, qint16& member, qint16 maximu
     return true;
 }
 
-// The message does not block the dialog: a window under a modal box drops its close box's
-// requests, and the close box must close the dialog whenever it is used. The refused value
-// keeps its field all the same, as every way out of the field checks it again and brings the
-// message back.
+// The message is modal to the whole program: until it is answered, the dialog takes no click, key
+// or close request, so the refused value keeps its field. It waits for its answer without an event
+// loop of its own (the clocks, held keys and screen reader's announcements go on as they do). One
+// message at a time: a refusal while one is up only brings it back to the front.
 void Dialog::showRefusal(const QString& message)
 {
     if (m_refusal.isNull()) {
@@ -295,7 +295,7 @@ void Dialog::showRefusal(const QString& message)
                                     message, QMessageBox::Ok, this);
         m_refusal->setObjectName(QStringLiteral("refusalMessage"));
         m_refusal->setAttribute(Qt::WA_DeleteOnClose);
-        m_refusal->setModal(false); // a message box is modal unless told otherwise
+        m_refusal->setWindowModality(Qt::ApplicationModal);
         // Not every desktop hands activation back when the message box goes; the user corrects
         // the field straight away, so the dialog asks for the keyboard again.
         connect(m_refusal, &QMessageBox::finished, this, [this] {
@@ -309,7 +309,8 @@ void Dialog::showRefusal(const QString& message)
     placement::showInFront(*m_refusal);
 }
 
-// Leaving the dialog answers its message: the field it was about is left as well.
+// The field's message goes with the dialog when the program leaves it (the dialog's own buttons
+// and close box are blocked while it is up).
 void Dialog::dismissRefusal()
 {
     if (!m_refusal.isNull()) {
