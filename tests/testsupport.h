@@ -5,6 +5,7 @@
 #include <alertsound.h>
 #include <clocktimer.h>
 #include <form1.h>
+#include <keepawake.h>
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -14,6 +15,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
@@ -30,14 +32,13 @@ struct SeenMessage
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     int buttonCount = 0;
-    // Blocking no window: Qt drops the close requests of the windows that a modal box blocks.
     Qt::WindowModality modality = Qt::NonModal;
 };
 
 // Answers every message box that comes up, recording what it showed the moment it shows. The
-// program's boxes do not block (a modal one would drop the close requests of the windows behind
-// it), so a box is answered a moment after it came up: waitForAnswers() waits for that. Polls,
-// so it also catches boxes opened inside nested event loops.
+// program's boxes wait for their answer without an event loop of their own, so a box is answered
+// a moment after it came up: waitForAnswers() waits for that. Polls, so it also catches boxes
+// opened inside nested event loops.
 class MessageBoxCloser : public QObject
 {
 public:
@@ -88,6 +89,11 @@ private:
     }
     void closeVisibleBoxes()
     {
+        // A test that waits while a box is open must not have it answered under its feet.
+        if (m_answering) {
+            return;
+        }
+        const QScopedValueRollback answering(m_answering, true);
         for (QWidget* widget : QApplication::topLevelWidgets()) {
             auto* box = qobject_cast<QMessageBox*>(widget);
             if (box == nullptr || !box->isVisible()) {
@@ -108,6 +114,7 @@ private:
     }
 
     QTimer m_timer;
+    bool m_answering = false;
     std::function<void(QMessageBox*)> m_whileOpen;
     QList<QPointer<QMessageBox>> m_recorded;
     std::vector<SeenMessage> m_seen;
@@ -122,6 +129,27 @@ public:
 
 private:
     int* m_count;
+};
+
+// Records the display's hold instead of asking the desktop for it.
+struct AwakeLog
+{
+    bool held = false;
+    int letGo = 0;
+};
+
+class RecordingKeepAwake : public KeepAwake
+{
+public:
+    explicit RecordingKeepAwake(AwakeLog* log) : m_log(log) {}
+    void setHeld(bool held) override
+    {
+        m_log->letGo += m_log->held && !held ? 1 : 0;
+        m_log->held = held;
+    }
+
+private:
+    AwakeLog* m_log;
 };
 
 // The names of one side's controls in the clock window, each the mirror of the other side's.
@@ -215,6 +243,8 @@ protected:
         boxes = std::make_unique<MessageBoxCloser>();
         form = std::make_unique<Form1>();
         form->setAlertSound(std::make_unique<CountingAlertSound>(&beeps));
+        awake = {};
+        form->setKeepAwake(std::make_unique<RecordingKeepAwake>(&awake));
         form->show();
         return activate(form.get());
     }
@@ -241,11 +271,12 @@ protected:
     {
         return find<clockcore::ClockTimer>(QString::fromLatin1(namesOf(side).timer))->isEnabled();
     }
-    // One tick of that side's clock; a time-out's message is answered before it returns.
-    void tick(clockcore::Side side)
+    // One tick of that side's clock; a time-out's message is answered before it returns. False
+    // when a message stays unanswered: QVERIFY(tick(side)).
+    [[nodiscard]] bool tick(clockcore::Side side)
     {
         side == clockcore::Side::Left ? form->Timer1_Timer() : form->Timer2_Timer();
-        QVERIFY(boxes->waitForAnswers());
+        return boxes->waitForAnswers();
     }
     // The push of that player, as his button's handler makes it.
     void pushBy(clockcore::Side pusher)
@@ -256,6 +287,7 @@ protected:
     std::unique_ptr<Form1> form;
     std::unique_ptr<MessageBoxCloser> boxes;
     int beeps = 0;
+    AwakeLog awake;
 };
 
 } // namespace testsupport

@@ -208,7 +208,7 @@ private slots:
         QFETCH(QString, minutes);
         QFETCH(QString, seconds);
         form->clockState().seconds(side) = static_cast<qint16>(secondsBefore);
-        tick(side);
+        QVERIFY(tick(side));
         QCOMPARE(shown(side), digits);
         QCOMPARE(nameOf(label(side, &Names::hours)), time);
         QCOMPARE(nameOf(label(side, &Names::minutes)), minutes);
@@ -290,13 +290,13 @@ private slots:
         QTest::mouseClick(button("Command1"), Qt::LeftButton);
         QCOMPARE(said(), "Left player to move, 5 minutes 0 seconds left");
         form->clockState().leftSeconds = 60;
-        tick(Side::Left);
+        QVERIFY(tick(Side::Left));
         QCOMPARE(said(), "Left player's time is running low, 0 minutes 59 seconds left");
         key(Qt::Key_Space);
         QCOMPARE(said(), "Right player to move, 5 minutes 0 seconds left");
         key(Qt::Key_Space);
         QCOMPARE(said(), "Left player to move, 0 minutes 59 seconds left");
-        tick(Side::Left);
+        QVERIFY(tick(Side::Left));
         QCOMPARE(said(), "Left player to move, 0 minutes 59 seconds left");
         key(QKeySequence(Qt::CTRL | Qt::Key_P));
         QCOMPARE(said(), "Game paused");
@@ -304,12 +304,12 @@ private slots:
         key(QKeySequence(Qt::CTRL | Qt::Key_L));
         QCOMPARE(said(), "Left player to move, 5 minutes 0 seconds left");
         form->clockState().leftSeconds = 60;
-        tick(Side::Left);
+        QVERIFY(tick(Side::Left));
         QCOMPARE(said(), "Left player's time is running low, 0 minutes 59 seconds left");
         // Each side's own: the right player's first warning is said too.
         key(Qt::Key_Space);
         form->clockState().rightSeconds = 60;
-        tick(Side::Right);
+        QVERIFY(tick(Side::Right));
         QCOMPARE(said(), "Right player's time is running low, 0 minutes 59 seconds left");
     }
 
@@ -330,7 +330,7 @@ private slots:
         QCOMPARE(nameOf(mark), clock + ": time is not up");
 
         form->clockState().seconds(side) = 1;
-        tick(side);
+        QVERIFY(tick(side));
         QCOMPARE(boxes->seen().size(), std::size_t{1});
         QCOMPARE(mark->text(), QStringLiteral("Over"));
         QCOMPARE(nameOf(mark), clock + ": time is up, the game is over");

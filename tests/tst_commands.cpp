@@ -76,7 +76,7 @@ private slots:
         QFETCH(bool, withSetButton);
         QFETCH(bool, bothShownAfter);
         form->Command1_Click(); // left runs, only Command2 shown
-        tick(Side::Left);
+        QVERIFY(tick(Side::Left));
         Dialog* dialog = openSettings(withSetButton);
         QVERIFY(dialog && dialog->isVisible());
         QVERIFY(!form->isVisible());
@@ -104,7 +104,7 @@ private slots:
         Dialog* dialog = openSettings(true);
         QVERIFY(testsupport::typeInto(dialog->findChild<QLineEdit*>("Text2"), "30"));
         for (int i = 0; i < 20; ++i) {
-            tick(Side::Left); // twenty seconds pass while the dialog is up
+            QVERIFY(tick(Side::Left)); // twenty seconds pass while the dialog is up
         }
         QTest::keyClick(dialog, Qt::Key_Escape);
         QVERIFY(form->isVisible());
@@ -158,7 +158,8 @@ private slots:
     }
 
     // A clock that runs out while the main window is hidden behind the settings: the message
-    // comes up in front of the dialog, and the mark is there when the main window returns.
+    // comes up in front of the dialog, owned by no window that could take it along when it
+    // goes, and the mark is there when the main window returns.
     void timeOutWhileTheSettingsAreOpen()
     {
         form->Command2_Click(); // right runs
@@ -166,11 +167,12 @@ private slots:
         Dialog* dialog = openSettings(true);
         bool boxInFrontOfTheDialog = false;
         boxes->whileOpen([&](QMessageBox* box) {
-            boxInFrontOfTheDialog =
-                box->isVisible() && !form->isVisible() && box->parentWidget() == dialog;
+            boxInFrontOfTheDialog = box->isVisible() && !form->isVisible() &&
+                                    box->parentWidget() == nullptr &&
+                                    QApplication::activeModalWidget() == box;
         });
         for (int i = 0; i < 5; ++i) {
-            tick(Side::Right);
+            QVERIFY(tick(Side::Right));
         }
         QCOMPARE(beeps, 5);
         QCOMPARE(boxes->seen().size(), std::size_t{1});
@@ -251,8 +253,55 @@ private slots:
         form->mnuHelpAbout_Click();
         QVERIFY(form->isVisible());
         QVERIFY(runs(Side::Left));
-        tick(Side::Left);
+        QVERIFY(tick(Side::Left));
         QCOMPARE(shown(Side::Left), QStringLiteral("0:4:59"));
+    }
+
+    // The display is kept awake exactly while a clock runs: from the first push, with no let-go
+    // between two moves nor while another window is up, until a pause, the time-out, a reset,
+    // new settings or the end of the program.
+    void displayKeptAwakeWhileAClockRuns_data()
+    {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<bool>("held");
+        QTest::addColumn<int>("letGo");
+        QTest::newRow("before the first push") << "" << false << 0;
+        QTest::newRow("pushes") << "right left right" << true << 0;
+        QTest::newRow("pause, resume") << "right pause right" << true << 1;
+        QTest::newRow("settings, help, About") << "right set cancel help about" << true << 0;
+        QTest::newRow("new settings") << "right set ok" << false << 1;
+        for (const char* end : {"pause", "reset", "timeout", "exit"}) {
+            QTest::addRow("%s", end) << QStringLiteral("right ") + end << false << 1;
+        }
+    }
+    void displayKeptAwakeWhileAClockRuns()
+    {
+        QFETCH(QString, steps);
+        QFETCH(bool, held);
+        QFETCH(int, letGo);
+        for (const QString& step : steps.split(' ', Qt::SkipEmptyParts)) {
+            if (step == "right" || step == "left") {
+                pushBy(step == "right" ? Side::Right : Side::Left);
+            } else if (step == "pause") {
+                form->CommPause_Click();
+            } else if (step == "set") {
+                QVERIFY(openSettings(true) != nullptr);
+            } else if (step == "ok" || step == "cancel") {
+                Dialog* dialog = form->existingSettingsDialog();
+                step == "ok" ? dialog->OKButton_Click() : dialog->CancelButton_Click();
+            } else if (step == "help" || step == "about") {
+                step == "help" ? form->mnuHelpGeneral_Click() : form->mnuHelpAbout_Click();
+            } else if (step == "reset") {
+                form->CommReset_Click();
+            } else if (step == "timeout") {
+                form->clockState().leftSeconds = 1;
+                QVERIFY(tick(Side::Left));
+            } else {
+                form->mnuFileExit_Click();
+            }
+        }
+        QCOMPARE(awake.held, held);
+        QCOMPARE(awake.letGo, letGo);
     }
 
     // The program ends at once from every state: every window goes, nothing is asked, no

@@ -2,11 +2,13 @@
 
 #include "testsupport.h"
 
+#include <blockedwindows.h>
 #include <form1.h>
 
 #include <QLabel>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <memory>
 
@@ -37,6 +39,7 @@ private:
     void startClock(Side side) { pushBy(clockcore::opponent(side)); }
 
 private slots:
+    void initTestCase() { blockedwindows::bringMessageForward(*qApp); }
     void init() { QVERIFY(openClockWindow()); }
     void cleanup() { closeClockWindow(); }
 
@@ -62,7 +65,7 @@ private slots:
         form->clockState().seconds(side) = static_cast<qint16>(before);
         form->clockState().warnSeconds = 60;
         const QString otherBefore = shown(clockcore::opponent(side));
-        tick(side);
+        QVERIFY(tick(side));
         QCOMPARE(shown(side), after);
         QCOMPARE(shown(clockcore::opponent(side)), otherBefore);
         QCOMPARE(form->clockState().bannerTicks, 1);
@@ -96,7 +99,7 @@ private slots:
 
         form->clockState().seconds(side) = static_cast<qint16>(start);
         for (int i = 0; i < ticks; ++i) {
-            tick(side);
+            QVERIFY(tick(side));
         }
         QCOMPARE(beeps, expectedBeeps);
         const bool warned = expectedBeeps > 0;
@@ -134,7 +137,7 @@ private slots:
         bool timerRanDuringBox = true;
         boxes->whileOpen([&](QMessageBox*) { timerRanDuringBox = runs(side); });
 
-        tick(side);
+        QVERIFY(tick(side));
 
         QCOMPARE(boxes->seen().size(), std::size_t{1});
         const testsupport::SeenMessage& message = boxes->seen().front();
@@ -142,7 +145,7 @@ private slots:
         QCOMPARE(message.title, QStringLiteral("Ostrevane"));
         QCOMPARE(message.icon, QMessageBox::Information);
         QCOMPARE(message.buttonCount, 1);
-        QCOMPARE(message.modality, Qt::NonModal);
+        QCOMPARE(message.modality, Qt::ApplicationModal);
         QVERIFY2(!timerRanDuringBox, "the clocks stop with the time-out, not with the answer");
         QVERIFY(!runs(Side::Left) && !runs(Side::Right));
         QCOMPARE(beeps, 1);
@@ -156,17 +159,67 @@ private slots:
         QCOMPARE(textColour(label(other, &Names::minutes)) == QColor(255, 0, 0), false);
     }
 
-    // One time-out, one message: the box stays open for more than a second, and no tick comes
-    // to raise the time-out again or count anything.
+    // One time-out, one message: while the box is open (more than a second), neither the clocks
+    // nor a tick that still comes raise the time-out again or count anything.
     void oneMessagePerTimeOut()
     {
         startClock(Side::Right);
         form->clockState().rightSeconds = 1;
-        boxes->whileOpen([&](QMessageBox*) { QTest::qWait(1300); });
-        tick(Side::Right);
+        boxes->whileOpen([&](QMessageBox*) {
+            form->Timer2_Timer();
+            QTest::qWait(1300);
+        });
+        QVERIFY(tick(Side::Right));
         QCOMPARE(boxes->seen().size(), std::size_t{1});
         QCOMPARE(form->clockState().bannerTicks, 1);
+        QCOMPARE(beeps, 1);
         QVERIFY(!runs(Side::Right));
+    }
+
+    // While the message is up the window behind it takes nothing: no push, no reset, no close.
+    // Activated (as a click does) or asked to close, it hands the keyboard to the message; once
+    // the message is answered, the same try acts.
+    void messageBlocksTheWindowBehind_data()
+    {
+        QTest::addColumn<QString>("attempt");
+        for (const char* attempt : {"Command2", "CommReset", "close request"}) {
+            QTest::newRow(attempt) << attempt;
+        }
+    }
+    void messageBlocksTheWindowBehind()
+    {
+        QFETCH(QString, attempt);
+        startClock(Side::Left);
+        form->clockState().leftSeconds = 1;
+        const auto tryIt = [&] {
+            if (attempt == "close request") {
+                form->windowHandle()->close();
+            } else {
+                // Through the window, as the windowing system delivers a click.
+                QPushButton* target = button(attempt);
+                QTest::mouseClick(form->windowHandle(), Qt::LeftButton, {},
+                                  target->mapTo(form.get(), target->rect().center()));
+            }
+        };
+        const auto acted = [&] {
+            if (attempt == "Command2") {
+                return runs(Side::Right);
+            }
+            return attempt == "CommReset" ? label("Label3")->text().isEmpty() : !form->isVisible();
+        };
+        bool actedBehind = true;
+        bool inFront = false;
+        boxes->whileOpen([&](QMessageBox* box) {
+            form->activateWindow();
+            tryIt();
+            actedBehind = acted();
+            inFront = QTest::qWaitFor([box] { return QApplication::activeWindow() == box; });
+        });
+        QVERIFY(tick(Side::Left));
+        QVERIFY(!actedBehind);
+        QVERIFY(inFront);
+        tryIt();
+        QVERIFY(acted());
     }
 };
 

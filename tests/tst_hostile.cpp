@@ -62,11 +62,11 @@ private slots:
         QCOMPARE(shown(Side::Right), QStringLiteral("0:5:00"));
 
         QTest::mouseClick(find<QPushButton>("Command1"), Qt::LeftButton);
-        tick(Side::Left);
+        QVERIFY(tick(Side::Left));
         QCOMPARE(shown(Side::Left), QStringLiteral("0:4:59"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
-        tick(Side::Right);
-        tick(Side::Right);
+        QVERIFY(tick(Side::Right));
+        QVERIFY(tick(Side::Right));
         QCOMPARE(shown(Side::Right), QStringLiteral("0:4:58"));
         QCOMPARE(label("MovesLeft")->text(), QStringLiteral("1"));
         QVERIFY(boxes->seen().empty());

@@ -77,7 +77,11 @@ private:
                 remaining = -1;
                 return false;
             }
-            tick(side);
+            if (!tick(side)) {
+                qWarning("tick %d: the time-out's message was not answered", ticks);
+                remaining = -1;
+                return false;
+            }
             ++ticks;
             --remaining;
             const int seconds = form->clockState().seconds(side);

@@ -260,6 +260,7 @@ private slots:
             auto* timer = find<clockcore::ClockTimer>(name);
             QVERIFY2(timer, name);
             QCOMPARE(timer->interval(), 1000);
+            QVERIFY2(!timer->isEnabled(), name);
         }
     }
 };

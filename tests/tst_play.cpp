@@ -93,7 +93,7 @@ private:
             QTRY_VERIFY(!button->isDown());
         } else if (verb == "tick") {
             for (int i = 0; i < words.at(2).toInt(); ++i) {
-                tick(words.at(1) == "L" ? clockcore::Side::Left : clockcore::Side::Right);
+                QVERIFY(tick(words.at(1) == "L" ? clockcore::Side::Left : clockcore::Side::Right));
             }
         } else if (verb == "seconds") {
             form->clockState().seconds(words.at(1) == "L" ? clockcore::Side::Left

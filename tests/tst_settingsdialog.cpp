@@ -1,5 +1,6 @@
 #include "testsupport.h"
 
+#include <blockedwindows.h>
 #include <dialog.h>
 #include <heldkeys.h>
 
@@ -87,6 +88,8 @@ private slots:
     void tabOrderSkipsLabels();
     void refusedValueStopsTheMove_data();
     void refusedValueStopsTheMove();
+    void refusalBlocksTheDialog_data();
+    void refusalBlocksTheDialog();
     void acceptedValueMovesOn_data();
     void acceptedValueMovesOn();
     void buttonsWithGoodValues_data();
@@ -116,6 +119,7 @@ void tst_SettingsDialog::initTestCase()
     // Several tests close the dialog; the test must not end when its last window goes.
     QApplication::setQuitOnLastWindowClosed(false);
     heldkeys::actOncePerPress(*qApp);
+    blockedwindows::bringMessageForward(*qApp);
     m_initialLocale = QLocale();
 }
 
@@ -303,7 +307,7 @@ void tst_SettingsDialog::refusedValueStopsTheMove()
     QCOMPARE(seen.text, message);
     QCOMPARE(seen.icon, QMessageBox::Critical);
     QCOMPARE(seen.buttonCount, 1);
-    QCOMPARE(seen.modality, Qt::NonModal);
+    QCOMPARE(seen.modality, Qt::ApplicationModal);
 
     QCOMPARE(memberOf(m_dialog->timeSettings(), field), member);
     QCOMPARE(textOf(fieldWidget), text);
@@ -324,6 +328,52 @@ void tst_SettingsDialog::refusedValueStopsTheMove()
     QCOMPARE(memberOf(m_dialog->timeSettings(), field), qint16(5));
     QCOMPARE(applied.count(), route == Route::ClickOK ? 1 : 0);
     QCOMPARE(cancelled.count(), route == Route::ClickCancel ? 1 : 0);
+}
+
+// While the refusal is up the dialog takes no click and no close request; such a try, or the
+// dialog's activation, brings the message back to the front. Answered, the same try acts: OK
+// checks the field again (and refuses it again), the close box applies the texts.
+void tst_SettingsDialog::refusalBlocksTheDialog_data()
+{
+    QTest::addColumn<bool>("closeRequest");
+    QTest::newRow("click on OK") << false;
+    QTest::newRow("close request") << true;
+}
+
+void tst_SettingsDialog::refusalBlocksTheDialog()
+{
+    QFETCH(bool, closeRequest);
+    QVERIFY(showActive());
+    QWidget* const field = control(QStringLiteral("Text2"));
+    QVERIFY(testsupport::typeInto(field, QStringLiteral("75")));
+    QSignalSpy applied(m_dialog.get(), &Dialog::settingsApplied);
+    const auto attempt = [&] {
+        if (closeRequest) {
+            m_dialog->windowHandle()->close();
+        } else {
+            // Through the window, as the windowing system delivers a click.
+            QWidget* ok = control(QStringLiteral("OKButton"));
+            QTest::mouseClick(m_dialog->windowHandle(), Qt::LeftButton, {},
+                              ok->mapTo(m_dialog.get(), ok->rect().center()));
+        }
+    };
+    testsupport::MessageBoxCloser closer;
+    bool blocked = false;
+    closer.whileOpen([&, tries = 0](QMessageBox* box) mutable {
+        if (tries++ == 0) {
+            m_dialog->activateWindow();
+            attempt();
+            blocked = closer.seen().size() == 1 && applied.isEmpty() && m_dialog->isVisible() &&
+                      QTest::qWaitFor([box] { return QApplication::activeWindow() == box; });
+        }
+    });
+    QTest::keyClick(field, Qt::Key_Tab);
+    QVERIFY(closer.waitForAnswers());
+    QVERIFY(blocked);
+    attempt();
+    QVERIFY(closer.waitForAnswers());
+    QCOMPARE(closer.seen().size(), closeRequest ? std::size_t{1} : std::size_t{2});
+    QCOMPARE(applied.count(), closeRequest ? 1 : 0);
 }
 
 void tst_SettingsDialog::acceptedValueMovesOn_data()

@@ -64,8 +64,8 @@ private:
     {
         form->Command1_Click();
         form->clockState().leftSeconds = 2;
-        tick(Side::Left);
-        tick(Side::Left); // runs out: warning colours, "Over"
+        QVERIFY(tick(Side::Left));
+        QVERIFY(tick(Side::Left)); // runs out: warning colours, "Over"
         form->clockState().bannerTicks = 11;
         form->Command2_Click(); // advances the strip
         form->Command1_Click();
@@ -175,7 +175,7 @@ private slots:
         form->Form_Load();
         form->Command2_Click(); // the right clock runs
         for (int i = 0; i < 5; ++i) {
-            tick(Side::Right);
+            QVERIFY(tick(Side::Right));
         }
         QCOMPARE(form->clockState().rightSeconds, 295);
         QVERIFY(!shown(Side::Right).contains('-'));
@@ -247,8 +247,8 @@ private slots:
         QFETCH(QString, state);
         if (state != "ready") {
             state == "right" ? form->Command2_Click() : form->Command1_Click();
-            tick(Side::Left);
-            tick(Side::Right);
+            QVERIFY(tick(Side::Left));
+            QVERIFY(tick(Side::Right));
         }
         if (state == "paused") {
             form->CommPause_Click();
