@@ -9,8 +9,12 @@ set -euo pipefail
 run_packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  # A held key acts once on X11 (XKB's detectable auto-repeat, through Qt's X connection).
-  libxcb-xkb-dev
+  # Where the program meets the desktop (desktop/): on X11 a held key acts once (XKB and the input
+  # extension) and the server's screen saver waits while a clock runs; on Wayland the idle-inhibit
+  # protocol (the client library, the protocol's description and its scanner, and Qt's platform
+  # native interface, which comes with its private headers).
+  libxcb-xkb-dev libxcb-xinput-dev libxcb-screensaver0-dev
+  libwayland-dev wayland-protocols qt6-base-private-dev
   # A native window on Wayland desktops (Qt's wayland platform).
   qt6-wayland
   fonts-liberation2 fonts-dejavu-core fontconfig
@@ -23,6 +27,8 @@ test_packages=(
   # sway and GNOME; screenshots and the X helper.
   xvfb x11-utils xdotool imagemagick python3 python3-xlib openbox kwin-x11 kwin-style-breeze
   xfwm4 sway wtype grim mutter
+  # What keeps a desktop awake or lets it go idle: sway's idle daemon, GNOME's session manager.
+  swayidle gnome-session-bin
   # The robustness tests: the fuzz target (clang with its libFuzzer and sanitizer runtimes, the
   # latter added below) and the trace of the real binary.
   clang strace

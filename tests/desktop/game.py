@@ -4,12 +4,16 @@ it: through the accessibility bus, in screenshots and, with a screen reader's lo
 screen reader says.
 
     game.py bare|openbox|kde|xfce|sway|gnome BINARY WORK-DIR [SPEECH-LOG]
+    game.py --screensaver FILE      a freedesktop screen saver service that keeps its holds in FILE
 
 Runs inside the desktop and the D-Bus session that test_game.sh starts. Keys go to the X server
 (xdotool), to sway (wtype) or to GNOME's compositor (its remote-desktop service); clicks are real
 pointer clicks on X and the button's "Press" action on the headless Wayland seats, which have no
 pointer. GNOME's compositor takes no screenshot from outside, so there the game is seen through
-the bus alone. Prints one "ok - " or "FAIL - " line per check; exits non-zero when a check failed.
+the bus alone. What keeps the display awake is read from the desktop's own parts: the X server's
+screen saver (bare), sway's idle daemon, GNOME's session manager, and a screen saver service of the
+test's own on the session bus (bare). Prints one "ok - " or "FAIL - " line per check; exits
+non-zero when a check failed.
 """
 
 import json
@@ -25,8 +29,57 @@ from gi.repository import GLib
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from xhelper import Image, differing_pixels, locate  # noqa: E402
 
-DESKTOP, BINARY, WORK = sys.argv[1], sys.argv[2], sys.argv[3]
+DESKTOP, BINARY, WORK = (sys.argv + [None] * 3)[1:4]
 SPEECH_LOG = sys.argv[4] if len(sys.argv) > 4 else None
+
+
+def screensaver_service(path):
+    """org.freedesktop.ScreenSaver as KDE, Xfce and LXQt offer it, but keeping its holds in a
+    file ([sender, application, reason] each) and how many it was asked for. Like theirs, it
+    forgets the holds of a program that leaves the bus, and starts its cookies afresh when it
+    starts again."""
+    from gi.repository import Gio
+    xml = ('<node><interface name="org.freedesktop.ScreenSaver"><method name="Inhibit">'
+           '<arg type="s" direction="in"/><arg type="s" direction="in"/>'
+           '<arg type="u" direction="out"/></method><method name="UnInhibit">'
+           '<arg type="u" direction="in"/></method></interface></node>')
+    holds, cookies, cookie = {}, iter(range(1, 1 << 31)), 0
+
+    def save():
+        with open(path + ".new", "w") as f:
+            json.dump({"holds": list(holds.values()), "asked": cookie}, f)
+        os.replace(path + ".new", path)
+
+    def called(_bus, sender, _path, _interface, method, arguments, invocation):
+        nonlocal cookie
+        if method == "Inhibit":
+            cookie = next(cookies)
+            holds[cookie] = [sender, *arguments.unpack()]
+            invocation.return_value(GLib.Variant("(u)", (cookie,)))
+        else:
+            holds.pop(arguments.unpack()[0], None)
+            invocation.return_value(None)
+        save()
+
+    def owner_changed(*signal):
+        name, _, new_owner = signal[-1].unpack()
+        for cookie in [c for c, hold in holds.items() if hold[0] == name and not new_owner]:
+            del holds[cookie]
+            save()
+
+    bus = Gio.bus_get_sync(Gio.BusType.SESSION)
+    bus.signal_subscribe("org.freedesktop.DBus", "org.freedesktop.DBus", "NameOwnerChanged",
+                         "/org/freedesktop/DBus", None, 0, owner_changed)
+    bus.register_object("/org/freedesktop/ScreenSaver",
+                        Gio.DBusNodeInfo.new_for_xml(xml).interfaces[0], called)
+    save()
+    Gio.bus_own_name_on_connection(bus, "org.freedesktop.ScreenSaver", 0, None, None)
+    GLib.MainLoop().run()
+
+
+if DESKTOP == "--screensaver":
+    screensaver_service(BINARY)
+
 X11 = DESKTOP not in ("sway", "gnome")
 SHOTS = DESKTOP != "gnome"
 MAIN, DIALOG, HELP, ABOUT = " Corvatine", "Set time parameters", "General Help", "About Ostrevane"
@@ -91,6 +144,7 @@ def showing(node):
 ROLES = {"button": pyatspi.ROLE_PUSH_BUTTON, "frame": pyatspi.ROLE_FRAME,
          "dialog": pyatspi.ROLE_DIALOG, "alert": pyatspi.ROLE_ALERT, "label": pyatspi.ROLE_LABEL,
          "combo box": pyatspi.ROLE_COMBO_BOX, "menu item": pyatspi.ROLE_MENU_ITEM,
+         "text": pyatspi.ROLE_TEXT,
          "image": pyatspi.ROLE_IMAGE}
 ROLE_NAMES = {role: name for name, role in ROLES.items()}
 
@@ -134,6 +188,14 @@ class Program:
                 return [f"{role(n)}:{n.name}" for n in descendants(top)
                         if n.getState().contains(pyatspi.STATE_FOCUSED)]
         return []
+
+    def typed(self):
+        """The text of the focused text field."""
+        for top in self.app:
+            for node in descendants(top) if top is not None else []:
+                if role(node) == "text" and node.getState().contains(pyatspi.STATE_FOCUSED):
+                    return node.queryText().getText(0, -1)
+        return None
 
     def focus_on(self, expected, seconds=5):
         if poll(seconds, lambda: expected in self.focused()):
@@ -256,6 +318,120 @@ class BusyCores:
         for loop in self.loops:
             loop.kill()
             loop.wait()
+
+
+class Holds:
+    """Whether the program keeps the display awake, asked of the desktop's own parts: on the bare X
+    server its screen saver (on after 3 s without input) and the screen saver service of the
+    test's own; in sway its idle daemon (3 s, started by test_game.sh, which writes each
+    "timeout" and "resume" to a file); in GNOME its session manager. Elsewhere nothing."""
+    IDLE, APP = 3, "org.ostrevane.Corvatine"
+    SESSION = ("/usr/libexec/gnome-session-binary", "--session=ostrevane", "--disable-acceleration-check")
+
+    def __init__(self):
+        from gi.repository import Gio
+        self.bus, self.services, self.pushed = Gio.bus_get_sync(Gio.BusType.SESSION), {}, False
+        if self.asked() and DESKTOP == "bare":
+            from Xlib import X, display
+            # Kept open: the server forgets its settings when its last client leaves.
+            self.x = display.Display()
+            self.x.set_screen_saver(self.IDLE, 0, X.DefaultBlanking, X.DefaultExposures)
+            self.x.sync()
+            self.file = os.path.join(WORK, "holds.json")
+            self.services["org.freedesktop.ScreenSaver"] = (
+                sys.executable, os.path.abspath(__file__), "--screensaver", self.file)
+        elif DESKTOP == "gnome":
+            self.services["org.gnome.SessionManager"] = self.SESSION
+        self.running = {name: None for name in self.services}
+        for name in self.services:
+            self.start(name)
+
+    @staticmethod
+    def asked():
+        # (The screen reader's run is about what it says.)
+        return DESKTOP in ("bare", "sway", "gnome") and not SPEECH_LOG
+
+    def call(self, name, path, interface, method, arguments=None):
+        return self.bus.call_sync(name, path, interface, method, arguments, None, 0, 2000,
+                                  None).unpack()
+
+    def on_bus(self, name):
+        return self.call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                         "NameHasOwner", GLib.Variant("(s)", (name,)))[0]
+
+    def start(self, name):
+        if self.running[name] is not None:
+            self.running[name].kill()
+            self.running[name].wait()
+            poll(5, lambda: not self.on_bus(name))
+        self.running[name] = subprocess.Popen(self.services[name], stdout=subprocess.DEVNULL,
+                                              stderr=subprocess.DEVNULL)
+        return poll(15, lambda: self.on_bus(name))
+
+    def stop(self):
+        for process in self.running.values():
+            process.kill()
+            process.wait()
+
+    def state(self):
+        """Each part's answer to "is the display kept awake?"."""
+        parts = {}
+        if not self.asked():
+            return parts
+        if DESKTOP == "bare":
+            from Xlib.ext import screensaver
+            info = self.x.screen().root.screensaver_query_info()
+            parts["X screen saver"] = info.state != screensaver.StateOn
+            with open(self.file) as f:
+                service = json.load(f)
+            parts["screen saver service"] = [h[1:] for h in service["holds"]] == [
+                [self.APP, "A chess clock is running"]]
+            # A hold asked for before the game's first push counts as one kept.
+            parts["screen saver service"] |= service["asked"] > 0 and not self.pushed
+        elif DESKTOP == "sway":
+            with open(os.path.join(WORK, "idle.log")) as f:
+                parts["sway's idle daemon"] = not f.read().strip().endswith("timeout")
+        elif DESKTOP == "gnome":
+            path, interface = "/org/gnome/SessionManager", "org.gnome.SessionManager"
+            apps = [self.call(interface, p, interface + ".Inhibitor", m)[0]
+                    for p in self.call(interface, path, interface, "GetInhibitors")[0]
+                    for m in ("GetAppId", "GetReason")]
+            parts["GNOME's session manager"] = (
+                self.call(interface, path, interface, "IsInhibited", GLib.Variant("(u)", (8,)))[0]
+                and apps == [self.APP, "A chess clock is running"])
+        return parts
+
+    def lapses(self, seconds):
+        """The answers in which some part let go, read every half second for that long."""
+        seen, end = [], time.monotonic() + seconds
+        while time.monotonic() < end:
+            seen.append(self.state())
+            time.sleep(0.5)
+        return [parts for parts in seen if not all(parts.values())]
+
+    def check(self, held, when, seconds=None):
+        """Let go: every part says so within the idle time and a little. Held: no part says
+        otherwise for `seconds` (enough time without input for the idle time to pass)."""
+        if not self.asked():
+            return
+        if held:
+            lapses = self.lapses(seconds)
+            ok, parts = not lapses, lapses[:1]
+        else:
+            ok = poll(self.IDLE + 2, lambda: not any(self.state().values()), 0.25)
+            parts = self.state()
+        check(ok, f"{when}: the display is {'kept awake' if held else 'let go'} ({parts})")
+
+
+holds = None
+
+
+def unfocus():
+    """Takes the keyboard from the program on X11: it goes nowhere."""
+    from Xlib import X, display
+    x = display.Display()
+    x.set_input_focus(X.NONE, X.RevertToNone, X.CurrentTime)
+    x.sync()
 
 
 def give_focus(title):
@@ -393,8 +569,10 @@ def said(message, *patterns):
 # ---- The game ---------------------------------------------------------------------------------
 
 def main():
+    global holds
     pyatspi.Registry.getDesktop(0)  # the bus comes up before the program, or it may never show
     time.sleep(1)
+    holds = Holds()
     env = dict(os.environ, QT_QPA_PLATFORM="xcb" if X11 else "wayland",
                QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", LANG="C.UTF-8")
     with open(os.path.join(WORK, "app.stderr"), "w") as errors:
@@ -404,6 +582,7 @@ def main():
     finally:
         if process.poll() is None:
             process.kill()
+        holds.stop()
     return 1 if failures else 0
 
 
@@ -427,6 +606,17 @@ def play(p):
               and not any(c.isalpha() for c in n.name + n.description)]
     check(not silent, "every control of the window says something in words " + str(silent))
 
+    holds.check(False, "before the first push")
+    # On a fresh start Space on Set opens the settings and Esc brings the clock back, which must
+    # be the active window again, with its focus on the bus.
+    key("space")
+    check(p.gone("frame", MAIN) and p.shows("dialog", DIALOG), "Space on Set: the settings")
+    give_focus(DIALOG)
+    key("Escape")
+    check(p.shows("frame", MAIN) and p.gone("dialog", DIALOG), "Esc: the clock again")
+    give_focus(MAIN)
+    check(p.focus_on("button:Set"), "the clock window is active, its focus on Set, on the bus")
+
     # Whatever takes the focus is announced: no push may pass it through another control.
     focused = []
 
@@ -435,10 +625,11 @@ def play(p):
             focused.append(f"{role(event.source)}:{event.source.name}")
     pyatspi.Registry.registerEventListener(on_focus, "object:state-changed:focused")
 
-    # The right player starts the game with a click, the left one answers with Space.
-    click(p.find("button", RIGHT))
-    check(p.gone("button", RIGHT), "a click on the right player's button hides it")
-    check(p.focus_on("button:" + LEFT), "the left player's button has the focus")
+    # The right player starts the game with Ctrl+L, the left one answers with Space.
+    holds.pushed = True
+    key("ctrl+l")
+    check(p.gone("button", RIGHT), "Ctrl+L pushes the right player's button, which goes")
+    check(p.focus_on("button:" + LEFT), "the left player's button has the focus, on the bus")
     if SHOTS:
         check(Face("pushed").shows_background(COMMAND1),
               "the right player's button is gone from screen")
@@ -493,6 +684,7 @@ def play(p):
     time.sleep(1.5)
     check((not SHOTS or not before.changed(Face("still-paused"), RIGHT_SECONDS))
           and p.find("label", "Right clock: *").name == right, "paused: the clocks stand still")
+    holds.check(False, "paused")
     key("space")
     check(p.focus_on("button:" + RIGHT), "Space resumes: the right player's button has the focus")
     said("the resumed player's time", NOTE + r"Right player to move, 4 minutes \d+ seconds left")
@@ -528,13 +720,36 @@ def play(p):
     check(p.shows("alert", "Ostrevane") and p.shows("label", "Choose any number between 0 and 9"),
           "10 hours are refused with their message")
     said("the refusal", "^alert Ostrevane", "^Choose any number between 0 and 9")
-    key("Return")
-    check(p.gone("alert", "Ostrevane"), "Return answers the message")
-    give_focus(DIALOG)
-    check(p.focus_on("combo box:10"), "the refused field keeps the focus")
+    # On X11, where the program tells held keys apart itself, each held on a busy machine: Enter
+    # answers the message once (a repeat would press OK in the dialog and refuse again), Backspace
+    # repeats, Ctrl+Backspace deletes one word only.
+    held_keys = X11 and not speech
+    refusals = []
+
+    def on_window(event):
+        refusals.append(role(event.source))
+    pyatspi.Registry.registerEventListener(on_window, "window:activate")
+    with BusyCores():
+        strike("Return", hold=1.5 if held_keys else 0)
+        check(p.gone("alert", "Ostrevane", 10), "Return answers the message")
+        give_focus(DIALOG)
+        check(p.focus_on("combo box:10", 10), "the refused field keeps the focus")
+        pump(0.3)
+        pyatspi.Registry.deregisterEventListener(on_window, "window:activate")
+        check("alert" not in refusals, f"the message came once only ({refusals})")
+        if held_keys:
+            strike("BackSpace", hold=1.5)
+            check(poll(5, lambda: p.typed() == ""), f"Backspace held empties the field ({p.typed()!r})")
     key("ctrl+a")
     type_text("0")
     key("Tab", "ctrl+a")
+    if held_keys:
+        type_text("10 20 30")
+        with BusyCores():
+            strike("ctrl+BackSpace", hold=1.5)
+            check(poll(5, lambda: p.typed() == "10 20 "),
+                  f"Ctrl+Backspace held deletes one word ({p.typed()!r})")
+        key("ctrl+a")
     type_text("1")
     key("Return")
     check(p.shows("frame", MAIN), "Enter applies the times: the clock is back")
@@ -545,13 +760,15 @@ def play(p):
 
     # On a busy machine, the dialog's close box right after the left minutes are typed and left
     # with Tab, the first time while their refusal is up (GNOME's Alt+F4 would close the message
-    # instead): each time the dialog goes, with its message, and the clock comes back with the
-    # times in the fields, 1 minute for the time-out below at the end.
+    # instead), and again once it is answered: each time the dialog goes, and the clock comes
+    # back with the times in the fields, 1 minute for the time-out below at the end.
     with BusyCores():
         for attempt, minutes in enumerate((3 if DESKTOP == "gnome" else 75, 2, 1), 1):
             key("alt+s")
-            shown = p.shows("dialog", DIALOG, 10)
             give_focus(DIALOG)
+            # Shown and given the keys: a window manager takes its time under load.
+            shown = p.shows("dialog", DIALOG, 10) and poll(10, lambda: any(
+                f.split(":")[0] in ("combo box", "text") for f in p.focused()))
             if attempt > 1:
                 key("Tab")  # the close box destroyed the last one: a new dialog, on its hours
             key("ctrl+a")
@@ -559,6 +776,13 @@ def play(p):
             key("Tab")
             refused = minutes < 60 or p.shows("alert", "Ostrevane", 10)
             close_box(DIALOG)
+            if minutes >= 60:
+                # The message blocks the dialog: its close box brings the message to the front.
+                check(p.shows("dialog", DIALOG) and p.focus_on("button:OK", 10), "the dialog's "
+                      "close box while its message is up: the message in front, with the keys")
+                key("Return")
+                give_focus(DIALOG)
+                close_box(DIALOG)
             closed = p.gone("dialog", DIALOG, 10) and p.shows("frame", MAIN, 10)
             h, m = divmod(minutes, 60)
             applied = f"Left clock: {h} hour{'s' * (h != 1)} {m} minute{'s' * (m != 1)} 0 seconds"
@@ -596,11 +820,42 @@ def play(p):
     check(p.gone("dialog", ABOUT), "Esc closes the About window")
     give_focus(MAIN)
     check(p.focus_on("button:" + LEFT), "the focus is back on the left player's button")
-    check(p.shows("alert", "Ostrevane", 70, every=1) and p.shows("label", "The Game Is Over"),
+    # Nobody touches the computer for the rest of the minute: the display stays awake, also while
+    # the services of the session bus start again, which then hold it again within 2 s.
+    holds.check(True, "the left clock running", 6)
+    for name in holds.services:
+        check(holds.start(name) and poll(2, lambda: all(holds.state().values()), 0.1),
+              f"{name} started again mid-game: held again within 2 s ({holds.state()})")
+    end, lapses = time.monotonic() + 70, []
+    while time.monotonic() < end:
+        # Read before the clock, which the program answers after the tick that ends the game.
+        parts = holds.state()
+        if p.find("label", "Left clock: time is up, the game is over"):
+            break
+        if not all(parts.values()):
+            lapses.append(parts)
+        time.sleep(0.5)
+    check(not lapses, f"the display stays awake until the time is up ({lapses[:1]})")
+    check(p.shows("alert", "Ostrevane") and p.shows("label", "The Game Is Over"),
           '"The Game Is Over" when the left clock runs out')
+    holds.check(False, "the game is over")
     give_focus("Ostrevane")
     check(p.focus_on("button:OK"), "the message is in front, with the keyboard")
     said("the end of the game", "^alert Ostrevane", "^The Game Is Over")
+    # The clock window behind the message takes no click and no close, which bring the message to
+    # the front with the keys, wherever the keys were (GNOME's compositor has no pointer here, and
+    # its close keys go to the message).
+    if DESKTOP != "gnome":
+        # (Sway's clicks here are the screen reader's presses, which bypass any blocking.)
+        for attempt in ("click on Reset", "close box")[0 if X11 else 1:]:
+            # (Without a window manager nothing closes a window at the user's request, and no
+            # request comes with a time that could take the keys back from another program.)
+            if X11 and (DESKTOP != "bare" or attempt.startswith("click")):
+                unfocus()
+            click(p.find("button", "Reset")) if attempt.startswith("click") else close_box(MAIN)
+            check(p.focus_on("button:OK") and p.shows("frame", MAIN)
+                  and p.shows("label", "Left clock: time is up, the game is over"),
+                  f"{attempt} behind the message: nothing but the message in front, with the keys")
     key("Return")
     give_focus(MAIN)
     check(p.focus_on("button:" + LEFT), "answered: the keys are the clock window's again")
@@ -614,12 +869,31 @@ def play(p):
         check(len([s for s in spoken if " to move, " in s]) == 7,
               "each of the seven pushes said once whose move it is")
 
+    # The left player's push starts the right clock; then Reset, now answered.
+    key("space")
+    check(p.focus_on("button:" + RIGHT), "after the game, Space starts the right clock")
+    click(p.find("button", "Reset"))
+    # (The close box destroyed the settings dialog: Reset reads a new one's default times.)
+    check(p.shows("label", "Left clock: 0 hours 5 minutes 0 seconds"), "Reset acts")
+    holds.check(False, "after a reset")
+    if holds.asked():
+        key("ctrl+l")
+        check(p.focus_on("button:" + LEFT) and poll(2, lambda: any(holds.state().values())),
+              "Ctrl+L starts the left clock, and it is held")
+        # Under the sanitizers the program must end by itself, for their leak check.
+        if not os.environ.get("ASAN_OPTIONS"):
+            p.process.kill()
+            p.process.wait()
+            holds.check(False, "the program killed mid-game")
+            return
+
     key("ctrl+x")
     try:
         status = p.process.wait(10)
         check(status == 0, f"Ctrl+X ends the program with status {status}")
     except subprocess.TimeoutExpired:
         check(False, "the program still runs 10 s after Ctrl+X")
+    holds.check(False, "the program ended")
 
 
 if __name__ == "__main__":

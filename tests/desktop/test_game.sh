@@ -88,7 +88,17 @@ bare | openbox | kde | xfce)
     fi
     ;;
 gnome)
-    require mutter
+    require mutter dbus-daemon /usr/libexec/gnome-session-binary
+    # GNOME's session manager, which the game starts, wants a system bus (a private one serves)
+    # and a session to run: one with no components of its own.
+    dbus-daemon --config-file=/usr/share/dbus-1/session.conf --address="unix:path=$WORK_DIR/system_bus" \
+        --nofork --nopidfile >/dev/null 2>&1 &
+    started $!
+    export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$WORK_DIR/system_bus"
+    mkdir -p "$WORK_DIR/share/gnome-session/sessions"
+    printf '[GNOME Session]\nName=Ostrevane test\nRequiredComponents=\n' \
+        >"$WORK_DIR/share/gnome-session/sessions/ostrevane.session"
+    export XDG_DATA_DIRS="$WORK_DIR/share:/usr/share"
     export WAYLAND_DISPLAY=ostrevane-wayland
     mutter --headless --wayland --no-x11 --virtual-monitor 1280x1024 \
         --wayland-display="$WAYLAND_DISPLAY" >"$WORK_DIR/desktop.log" 2>&1 &
@@ -113,6 +123,12 @@ sway)
     wtype -s 86400000 &
     started $!
     wait_for 10 seat_has_keyboard
+    # The idle daemon, as sway's users run it, with a short idle time; the game reads its file.
+    require swayidle
+    : >"$WORK_DIR/idle.log"
+    swayidle -w timeout 3 "echo \$(date +%T.%N) timeout >>'$WORK_DIR/idle.log'" \
+        resume "echo \$(date +%T.%N) resume >>'$WORK_DIR/idle.log'" >>"$WORK_DIR/desktop.log" 2>&1 &
+    started $!
     ;;
 *) die "$usage" ;;
 esac
