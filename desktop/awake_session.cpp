@@ -75,11 +75,9 @@ public:
 private:
     void ask()
     {
-        QDBusMessage call =
-            QDBusMessage::createMethodCall(QString::fromLatin1(m_service.name),
-                                           QString::fromLatin1(m_service.path),
-                                           QString::fromLatin1(m_service.interface),
-                                           QString::fromLatin1(m_service.holdMethod));
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            QString::fromLatin1(m_service.name), QString::fromLatin1(m_service.path),
+            QString::fromLatin1(m_service.interface), QString::fromLatin1(m_service.holdMethod));
         call.setArguments(m_holdArguments());
         const int askedAs = ++m_calls;
         const int owner = m_owner;
@@ -125,16 +123,17 @@ class SessionBus final : public AwakeWay
 {
 public:
     SessionBus(const QDBusConnection& bus, QWidget& window)
-        : m_gnome(bus, gnomeSession,
-                  [&window] {
-                      // The window's X11 id lets GNOME show which window holds; elsewhere none.
-                      const bool x11 = QGuiApplication::platformName() == QLatin1String("xcb");
-                      const auto xid = static_cast<quint32>(x11 ? window.winId() : 0);
-                      return QVariantList{appId(), xid, QString::fromLatin1(holdReason),
-                                          inhibitIdle};
-                  }),
-          m_screenSaver(bus, screenSaver,
-                        [] { return QVariantList{appId(), QString::fromLatin1(holdReason)}; })
+        : m_gnome(
+              bus, gnomeSession,
+              [&window] {
+                  // The window's X11 id lets GNOME show which window holds; elsewhere none.
+                  const bool x11 = QGuiApplication::platformName() == QLatin1String("xcb");
+                  const auto xid = static_cast<quint32>(x11 ? window.winId() : 0);
+                  return QVariantList{appId(), xid, QString::fromLatin1(holdReason), inhibitIdle};
+              }),
+          m_screenSaver(bus, screenSaver, [] {
+              return QVariantList{appId(), QString::fromLatin1(holdReason)};
+          })
     {}
 
     void setHeld(bool held) override

@@ -23,13 +23,14 @@ namespace {
 
 wl_display* qtDisplay()
 {
-#if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0) && defined(QT_FEATURE_wayland) && QT_FEATURE_wayland == 1
+#if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0) && defined(QT_FEATURE_wayland) &&                      \
+    QT_FEATURE_wayland == 1
     const auto* wayland = qGuiApp->nativeInterface<QNativeInterface::QWaylandApplication>();
     return wayland != nullptr ? wayland->display() : nullptr;
 #else
     QPlatformNativeInterface* native = QGuiApplication::platformNativeInterface();
-    return native != nullptr ? static_cast<wl_display*>(
-                                   native->nativeResourceForIntegration(QByteArrayLiteral("wl_display")))
+    return native != nullptr ? static_cast<wl_display*>(native->nativeResourceForIntegration(
+                                   QByteArrayLiteral("wl_display")))
                              : nullptr;
 #endif
 }
@@ -114,8 +115,9 @@ private:
                 kept.emplace(window, held->second);
                 m_inhibitors.erase(held);
             } else {
-                kept.emplace(window, Inhibitor{surface, zwp_idle_inhibit_manager_v1_create_inhibitor(
-                                                            m_manager, surface)});
+                kept.emplace(window,
+                             Inhibitor{surface, zwp_idle_inhibit_manager_v1_create_inhibitor(
+                                                    m_manager, surface)});
             }
         }
         dropAll();

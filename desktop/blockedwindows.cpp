@@ -97,8 +97,8 @@ private:
     // Asked at start, read when first needed, by when the answer is long there.
     Atom intern(const char* name) const
     {
-        return {xcb_intern_atom(m_connection, 0, static_cast<std::uint16_t>(std::strlen(name)),
-                                name)};
+        return {
+            xcb_intern_atom(m_connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name)};
     }
 
     xcb_atom_t atom(Atom& atom) const

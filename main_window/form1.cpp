@@ -43,6 +43,7 @@ Form1::Form1(QWidget* parent)
     SpokenClock::describe(*this);
     connectHandlers();
     Form_Load();
+    keepAwakeWhileAClockRuns();
 
     // Measuring the menu bar needs the desktop's fonts, which start-up reads meanwhile (main.cpp):
     // the window is sized last, so that what needs no font is done while they are read.
@@ -82,13 +83,6 @@ void Form1::connectHandlers()
     connect(m_face.Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
     connect(Timer1, &ClockTimer::timeout, this, &Form1::Timer1_Timer);
     connect(Timer2, &ClockTimer::timeout, this, &Form1::Timer2_Timer);
-    // The display stays awake exactly while a clock runs: a push starts the next clock before it
-    // stops the last, so that a game holds it from its first push to its pause, end or reset.
-    const auto clocksChanged = [this] {
-        m_keepAwake->setHeld(Timer1->isEnabled() || Timer2->isEnabled());
-    };
-    connect(Timer1, &ClockTimer::runningChanged, this, clocksChanged);
-    connect(Timer2, &ClockTimer::runningChanged, this, clocksChanged);
     connect(m_menus.mnuFileSet, &QAction::triggered, this, &Form1::mnuFileSet_Click);
     connect(m_menus.mnuFileReset, &QAction::triggered, this, &Form1::mnuFileReset_Click);
     connect(m_menus.mnuFileExit, &QAction::triggered, this, &Form1::mnuFileExit_Click);
@@ -97,6 +91,18 @@ void Form1::connectHandlers()
     connect(m_menus.mnuGamePause, &QAction::triggered, this, &Form1::mnuGamePause_Click);
     connect(m_menus.mnuHelpGeneral, &QAction::triggered, this, &Form1::mnuHelpGeneral_Click);
     connect(m_menus.mnuHelpAbout, &QAction::triggered, this, &Form1::mnuHelpAbout_Click);
+}
+
+// The display stays awake exactly while a clock runs. A push starts the next clock before it stops
+// the last, so that a game holds it from its first push to its pause, end or reset. Told only once
+// start-up has stopped the clocks that the window is made with, which hold nothing.
+void Form1::keepAwakeWhileAClockRuns()
+{
+    const auto clocksChanged = [this] {
+        m_keepAwake->setHeld(Timer1->isEnabled() || Timer2->isEnabled());
+    };
+    connect(Timer1, &ClockTimer::runningChanged, this, clocksChanged);
+    connect(Timer2, &ClockTimer::runningChanged, this, clocksChanged);
 }
 
 ClockTimer* Form1::timerOf(Side side) const

@@ -68,6 +68,7 @@ protected:
 private:
     void createTimers();
     void connectHandlers();
+    void keepAwakeWhileAClockRuns();
 
     clockcore::ClockTimer* timerOf(clockcore::Side side) const;
     // The Game menu entry that makes this player's push.

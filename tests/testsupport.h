@@ -19,9 +19,11 @@
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace testsupport {
@@ -131,25 +133,12 @@ private:
     int* m_count;
 };
 
-// Records the display's hold instead of asking the desktop for it.
-struct AwakeLog
+// Records the display's hold instead of asking the desktop for it: held now, and how often let go.
+struct RecordingKeepAwake : KeepAwake
 {
+    void setHeld(bool now) override { letGo += std::exchange(held, now) && !now ? 1 : 0; }
     bool held = false;
     int letGo = 0;
-};
-
-class RecordingKeepAwake : public KeepAwake
-{
-public:
-    explicit RecordingKeepAwake(AwakeLog* log) : m_log(log) {}
-    void setHeld(bool held) override
-    {
-        m_log->letGo += m_log->held && !held ? 1 : 0;
-        m_log->held = held;
-    }
-
-private:
-    AwakeLog* m_log;
 };
 
 // The names of one side's controls in the clock window, each the mirror of the other side's.
@@ -216,6 +205,14 @@ inline bool typeInto(QWidget* field, const QString& text)
     return qobject_cast<QLineEdit*>(field)->text() == text;
 }
 
+// A click on the control through its window, as the windowing system delivers one (so that a
+// window that a modal message blocks does not take it).
+inline void clickThroughWindow(QWidget* control)
+{
+    QTest::mouseClick(control->window()->windowHandle(), Qt::LeftButton, {},
+                      control->mapTo(control->window(), control->rect().center()));
+}
+
 // Shows a window and waits until it is active, so that keys reach its focused control.
 inline bool showActive(QWidget* window)
 {
@@ -243,8 +240,9 @@ protected:
         boxes = std::make_unique<MessageBoxCloser>();
         form = std::make_unique<Form1>();
         form->setAlertSound(std::make_unique<CountingAlertSound>(&beeps));
-        awake = {};
-        form->setKeepAwake(std::make_unique<RecordingKeepAwake>(&awake));
+        auto keepAwake = std::make_unique<RecordingKeepAwake>();
+        awake = keepAwake.get();
+        form->setKeepAwake(std::move(keepAwake));
         form->show();
         return activate(form.get());
     }
@@ -287,7 +285,7 @@ protected:
     std::unique_ptr<Form1> form;
     std::unique_ptr<MessageBoxCloser> boxes;
     int beeps = 0;
-    AwakeLog awake;
+    RecordingKeepAwake* awake = nullptr; // owned by the window
 };
 
 } // namespace testsupport

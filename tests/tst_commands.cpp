@@ -81,14 +81,14 @@ private slots:
         QVERIFY(dialog && dialog->isVisible());
         QVERIFY(!form->isVisible());
         QCOMPARE(shownButton("Command1"), withSetButton);
-        QVERIFY2(runs(Side::Left), "opening the settings stops no clock");
+        QVERIFY2(runs(Side::Left) && awake->held, "opening the settings stops no clock");
 
         QTest::mouseClick(dialog->findChild<QPushButton*>("OKButton"), Qt::LeftButton);
         QVERIFY(!dialog->isVisible());
         QVERIFY(form->isVisible());
         QCOMPARE(shownButton("Command1"), bothShownAfter);
         QVERIFY(shownButton("Command2"));
-        QVERIFY(!runs(Side::Left) && !runs(Side::Right));
+        QVERIFY(!runs(Side::Left) && !runs(Side::Right) && !awake->held);
         QCOMPARE(shown(Side::Left), QStringLiteral("0:5:00"));
         QCOMPARE(form->clockState().bannerPeriod, 10);
 
@@ -109,7 +109,7 @@ private slots:
         QTest::keyClick(dialog, Qt::Key_Escape);
         QVERIFY(form->isVisible());
         QVERIFY(!dialog->isVisible());
-        QVERIFY(runs(Side::Left));
+        QVERIFY(runs(Side::Left) && awake->held && awake->letGo == 0);
         QCOMPARE(form->clockState().leftSeconds, 280);
         QCOMPARE(shown(Side::Left), QStringLiteral("0:4:40"));
         QCOMPARE(form->clockState().bannerTicks, 20);
@@ -252,56 +252,9 @@ private slots:
         form->mnuHelpGeneral_Click();
         form->mnuHelpAbout_Click();
         QVERIFY(form->isVisible());
-        QVERIFY(runs(Side::Left));
+        QVERIFY(runs(Side::Left) && awake->held);
         QVERIFY(tick(Side::Left));
         QCOMPARE(shown(Side::Left), QStringLiteral("0:4:59"));
-    }
-
-    // The display is kept awake exactly while a clock runs: from the first push, with no let-go
-    // between two moves nor while another window is up, until a pause, the time-out, a reset,
-    // new settings or the end of the program.
-    void displayKeptAwakeWhileAClockRuns_data()
-    {
-        QTest::addColumn<QString>("steps");
-        QTest::addColumn<bool>("held");
-        QTest::addColumn<int>("letGo");
-        QTest::newRow("before the first push") << "" << false << 0;
-        QTest::newRow("pushes") << "right left right" << true << 0;
-        QTest::newRow("pause, resume") << "right pause right" << true << 1;
-        QTest::newRow("settings, help, About") << "right set cancel help about" << true << 0;
-        QTest::newRow("new settings") << "right set ok" << false << 1;
-        for (const char* end : {"pause", "reset", "timeout", "exit"}) {
-            QTest::addRow("%s", end) << QStringLiteral("right ") + end << false << 1;
-        }
-    }
-    void displayKeptAwakeWhileAClockRuns()
-    {
-        QFETCH(QString, steps);
-        QFETCH(bool, held);
-        QFETCH(int, letGo);
-        for (const QString& step : steps.split(' ', Qt::SkipEmptyParts)) {
-            if (step == "right" || step == "left") {
-                pushBy(step == "right" ? Side::Right : Side::Left);
-            } else if (step == "pause") {
-                form->CommPause_Click();
-            } else if (step == "set") {
-                QVERIFY(openSettings(true) != nullptr);
-            } else if (step == "ok" || step == "cancel") {
-                Dialog* dialog = form->existingSettingsDialog();
-                step == "ok" ? dialog->OKButton_Click() : dialog->CancelButton_Click();
-            } else if (step == "help" || step == "about") {
-                step == "help" ? form->mnuHelpGeneral_Click() : form->mnuHelpAbout_Click();
-            } else if (step == "reset") {
-                form->CommReset_Click();
-            } else if (step == "timeout") {
-                form->clockState().leftSeconds = 1;
-                QVERIFY(tick(Side::Left));
-            } else {
-                form->mnuFileExit_Click();
-            }
-        }
-        QCOMPARE(awake.held, held);
-        QCOMPARE(awake.letGo, letGo);
     }
 
     // The program ends at once from every state: every window goes, nothing is asked, no
@@ -368,7 +321,7 @@ private slots:
         QCOMPARE(applied.count(), 0);
         QCOMPARE(cancelled.count(), 0);
         QVERIFY2(!dialog.isNull(), "the dialog was not closed, so it was not destroyed either");
-        QVERIFY(!runs(Side::Left) && !runs(Side::Right));
+        QVERIFY(!runs(Side::Left) && !runs(Side::Right) && !awake->held);
     }
 };
 

@@ -134,8 +134,23 @@ private slots:
         const Side other = clockcore::opponent(side);
         startClock(side);
         form->clockState().seconds(side) = static_cast<qint16>(start);
+        const auto click = [&](const char* name) {
+            testsupport::clickThroughWindow(button(QString::fromLatin1(name)));
+        };
+        // The window behind the message takes nothing: no push, no reset, no close. Activated (as
+        // a click does), or asked to close, it hands the keyboard to the message.
         bool timerRanDuringBox = true;
-        boxes->whileOpen([&](QMessageBox*) { timerRanDuringBox = runs(side); });
+        bool blocked = false;
+        boxes->whileOpen([&](QMessageBox* box) {
+            timerRanDuringBox = runs(side);
+            form->activateWindow();
+            click(testsupport::namesOf(side).pushButton);
+            click("CommReset");
+            form->windowHandle()->close();
+            blocked = !runs(other) && label(side, &Names::mark)->text() == "Over" &&
+                      form->isVisible() &&
+                      QTest::qWaitFor([box] { return QApplication::activeWindow() == box; });
+        });
 
         QVERIFY(tick(side));
 
@@ -157,6 +172,15 @@ private slots:
         QVERIFY(!label(other, &Names::mark)->autoFillBackground());
         QCOMPARE(shown(other), QStringLiteral("0:5:00"));
         QCOMPARE(textColour(label(other, &Names::minutes)) == QColor(255, 0, 0), false);
+
+        QVERIFY(blocked);
+        // Answered, each acts.
+        click(testsupport::namesOf(side).pushButton);
+        QVERIFY(runs(other));
+        click("CommReset");
+        QCOMPARE(label(side, &Names::mark)->text(), QString());
+        form->windowHandle()->close();
+        QVERIFY(!form->isVisible());
     }
 
     // One time-out, one message: while the box is open (more than a second), neither the clocks
@@ -174,52 +198,6 @@ private slots:
         QCOMPARE(form->clockState().bannerTicks, 1);
         QCOMPARE(beeps, 1);
         QVERIFY(!runs(Side::Right));
-    }
-
-    // While the message is up the window behind it takes nothing: no push, no reset, no close.
-    // Activated (as a click does) or asked to close, it hands the keyboard to the message; once
-    // the message is answered, the same try acts.
-    void messageBlocksTheWindowBehind_data()
-    {
-        QTest::addColumn<QString>("attempt");
-        for (const char* attempt : {"Command2", "CommReset", "close request"}) {
-            QTest::newRow(attempt) << attempt;
-        }
-    }
-    void messageBlocksTheWindowBehind()
-    {
-        QFETCH(QString, attempt);
-        startClock(Side::Left);
-        form->clockState().leftSeconds = 1;
-        const auto tryIt = [&] {
-            if (attempt == "close request") {
-                form->windowHandle()->close();
-            } else {
-                // Through the window, as the windowing system delivers a click.
-                QPushButton* target = button(attempt);
-                QTest::mouseClick(form->windowHandle(), Qt::LeftButton, {},
-                                  target->mapTo(form.get(), target->rect().center()));
-            }
-        };
-        const auto acted = [&] {
-            if (attempt == "Command2") {
-                return runs(Side::Right);
-            }
-            return attempt == "CommReset" ? label("Label3")->text().isEmpty() : !form->isVisible();
-        };
-        bool actedBehind = true;
-        bool inFront = false;
-        boxes->whileOpen([&](QMessageBox* box) {
-            form->activateWindow();
-            tryIt();
-            actedBehind = acted();
-            inFront = QTest::qWaitFor([box] { return QApplication::activeWindow() == box; });
-        });
-        QVERIFY(tick(Side::Left));
-        QVERIFY(!actedBehind);
-        QVERIFY(inFront);
-        tryIt();
-        QVERIFY(acted());
     }
 };
 

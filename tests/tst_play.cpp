@@ -206,12 +206,21 @@ private slots:
     {
         QFETCH(QList<Step>, steps);
         int index = 0;
+        int letGo = 0;
+        bool ran = false;
         for (const Step& step : steps) {
             if (!step.action.isEmpty()) {
                 perform(step.action);
             }
             QCOMPARE(describe() + QStringLiteral(" after step %1").arg(index),
                      step.expected + QStringLiteral(" after step %1").arg(index));
+            // The display is held exactly while a clock runs, and let go only when none runs on.
+            const bool runs =
+                this->runs(clockcore::Side::Left) || this->runs(clockcore::Side::Right);
+            letGo += ran && !runs ? 1 : 0;
+            ran = runs;
+            QCOMPARE(awake->held, runs);
+            QCOMPARE(awake->letGo, letGo);
             ++index;
         }
     }

@@ -234,16 +234,6 @@ shows_background() {
         "$(background_ppm)" "${r[0]}" "${r[1]}" "${r[2]}" "${r[3]}" 8
 }
 
-# digits_differ SHOT_A SHOT_B: number of pixels that differ over all six digit boxes.
-digits_differ() {
-    local total=0 box n
-    for box in "${DIGIT_BOXES[@]}"; do
-        n=$(region_diff "$1" "$2" "${!box}")
-        total=$((total + n))
-    done
-    printf '%s\n' "$total"
-}
-
 # button_hidden "X Y W H" NAME: a push button is hidden when a new shot (named NAME) shows the
 # background picture in its place.
 button_hidden() { shows_background "$(shot "$2")" "$1"; }

@@ -91,10 +91,10 @@ gnome)
     require mutter dbus-daemon /usr/libexec/gnome-session-binary
     # GNOME's session manager, which the game starts, wants a system bus (a private one serves)
     # and a session to run: one with no components of its own.
-    dbus-daemon --config-file=/usr/share/dbus-1/session.conf --address="unix:path=$WORK_DIR/system_bus" \
+    export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$WORK_DIR/system_bus"
+    dbus-daemon --config-file=/usr/share/dbus-1/session.conf --address="$DBUS_SYSTEM_BUS_ADDRESS" \
         --nofork --nopidfile >/dev/null 2>&1 &
     started $!
-    export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$WORK_DIR/system_bus"
     mkdir -p "$WORK_DIR/share/gnome-session/sessions"
     printf '[GNOME Session]\nName=Ostrevane test\nRequiredComponents=\n' \
         >"$WORK_DIR/share/gnome-session/sessions/ostrevane.session"

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The main window at a display scale of 2 (QT_SCALE_FACTOR=2) against the same window at scale 1:
 # exactly twice the size, every control where it was and as large relative to the window, the
-# text drawn larger (not left at its scale-1 size), and the pictures doubled sharp-edged rather
-# than smoothed.
+# text drawn larger (not left at its scale-1 size), the pictures doubled sharp-edged rather than
+# smoothed, and a click on a doubled button landing on it.
 # Usage: test_highdpi.sh PATH-TO-OSTREVANE
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
@@ -101,6 +101,21 @@ for picture in "${PICTURES[@]}"; do
         pass "$name picture doubled sharp-edged: $exact of $total pixels repeated exactly" ||
         fail "$name picture smoothed at scale 2: only $exact of $total pixels ($percent%) repeated exactly"
 done
+
+# ---- A click at scale 2 -------------------------------------------------------------------------
+# Lands on the doubled Command1: the button goes and the left clock runs.
+CLIENT_X=$WIN_X CLIENT_Y=$((WIN_Y + 2 * MENU))
+doubled() {
+    local -a r=($1)
+    echo "$((2 * r[0])) $((2 * r[1])) $((2 * r[2])) $((2 * r[3]))"
+}
+start=$(shot scaled)
+read -r x y w h <<<"$(doubled "$RECT_COMMAND1")"
+click $((x + w / 2)) $((y + h / 2))
+poll 5 box_changed "$start" "$(doubled "$RECT_COMMAND1")" scaled-pushed &&
+    pass "a click on the doubled Command1 pushed it" || fail "Command1 did not go on a click"
+poll 4 box_changed "$start" "$(doubled "$RECT_SEC_LEFT")" scaled-running &&
+    pass "the left clock runs" || fail "the left clock did not run within 4 s of the push"
 
 close_window "$window"
 wait_app_exit 5 || fail "the scale-2 program did not end when its window was closed"
