@@ -1,17 +1,15 @@
 #include "blockedwindows.h"
 
-#include <QAbstractNativeEventFilter>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QWindow>
 
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 
 #if defined(OSTREVANE_HAVE_XCB)
-#include <xcb/xcb.h>
+#include "x11.h"
 #endif
 
 namespace blockedwindows {
@@ -40,81 +38,60 @@ void bringForward(QWindow& modal)
 #if defined(OSTREVANE_HAVE_XCB)
 // On X11 Qt drops a blocked window's clicks, keys and close requests (the window manager's
 // WM_DELETE_WINDOW) as it reads them; they are seen here first.
-class X11BlockedInput : public QAbstractNativeEventFilter
+class X11BlockedInput
 {
 public:
-    explicit X11BlockedInput(xcb_connection_t* connection)
-        : m_connection(connection), m_protocols(intern("WM_PROTOCOLS")),
-          m_delete(intern("WM_DELETE_WINDOW"))
-    {}
+    X11BlockedInput() : m_protocols(intern("WM_PROTOCOLS")), m_delete(intern("WM_DELETE_WINDOW")) {}
 
-    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override
+    void hear(const xcb_generic_event_t& event)
     {
-        if (eventType != "xcb_generic_event_t") {
-            return false;
-        }
         xcb_window_t target = XCB_NONE;
-        switch (static_cast<const xcb_generic_event_t*>(message)->response_type & ~0x80) {
+        switch (event.response_type & ~0x80) {
         case XCB_BUTTON_PRESS:
-            target = static_cast<const xcb_button_press_event_t*>(message)->event;
+            target = reinterpret_cast<const xcb_button_press_event_t&>(event).event;
             break;
         case XCB_KEY_PRESS:
-            target = static_cast<const xcb_key_press_event_t*>(message)->event;
+            target = reinterpret_cast<const xcb_key_press_event_t&>(event).event;
             break;
         case XCB_CLIENT_MESSAGE: {
-            const auto* client = static_cast<const xcb_client_message_event_t*>(message);
-            if (client->format == 32 && client->type == atom(m_protocols) &&
-                client->data.data32[0] == atom(m_delete)) {
-                target = client->window;
+            const auto& client = reinterpret_cast<const xcb_client_message_event_t&>(event);
+            if (client.format == 32 && client.type == atom(m_protocols) &&
+                client.data.data32[0] == atom(m_delete)) {
+                target = client.window;
             }
             break;
         }
         default:
-            break;
-        }
-        if (target == XCB_NONE) {
-            return false;
+            return;
         }
         for (QWindow* window : QGuiApplication::topLevelWindows()) {
-            if (window->handle() != nullptr && window->winId() == target) {
+            if (target != XCB_NONE && window->handle() != nullptr && window->winId() == target) {
                 if (QWindow* modal = blockerOf(window)) {
                     bringForward(*modal);
                 }
-                break;
+                return;
             }
         }
-        return false;
     }
 
 private:
-    struct Atom
-    {
-        xcb_intern_atom_cookie_t cookie;
-        xcb_atom_t value = XCB_NONE;
-        bool answered = false;
-    };
-
     // Asked at start, read when first needed, by when the answer is long there.
-    Atom intern(const char* name) const
+    static x11::Answer<xcb_intern_atom_reply_t> intern(const char* name)
     {
-        return {
-            xcb_intern_atom(m_connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name)};
+        return x11::Answer<xcb_intern_atom_reply_t>(
+            xcb_intern_atom(x11::connection(), 0, static_cast<std::uint16_t>(std::strlen(name)),
+                            name)
+                .sequence);
     }
 
-    xcb_atom_t atom(Atom& atom) const
+    static xcb_atom_t atom(x11::Answer<xcb_intern_atom_reply_t>& answer)
     {
-        if (!atom.answered) {
-            atom.answered = true;
-            std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
-                xcb_intern_atom_reply(m_connection, atom.cookie, nullptr), &std::free);
-            atom.value = reply != nullptr ? reply->atom : XCB_NONE;
-        }
-        return atom.value;
+        const xcb_intern_atom_reply_t* reply = answer.get();
+        return reply != nullptr ? reply->atom : XCB_NONE;
     }
 
-    xcb_connection_t* m_connection;
-    mutable Atom m_protocols;
-    mutable Atom m_delete;
+    x11::Answer<xcb_intern_atom_reply_t> m_protocols;
+    x11::Answer<xcb_intern_atom_reply_t> m_delete;
 };
 #endif
 
@@ -133,10 +110,13 @@ public:
             }
         });
 #if defined(OSTREVANE_HAVE_XCB)
-        const auto* x11 = app.nativeInterface<QNativeInterface::QX11Application>();
-        if (x11 != nullptr && x11->connection() != nullptr) {
-            m_x11 = std::make_unique<X11BlockedInput>(x11->connection());
-            app.installNativeEventFilter(m_x11.get());
+        if (x11::connection() != nullptr) {
+            m_x11 = std::make_unique<X11BlockedInput>();
+            x11::listen(x11::Listener::BlockedWindows,
+                        [input = m_x11.get()](const xcb_generic_event_t& event) {
+                            input->hear(event);
+                            return false;
+                        });
         }
 #endif
     }

@@ -1,17 +1,16 @@
 #include "heldkeys.h"
 
-#include <QAbstractNativeEventFilter>
 #include <QGuiApplication>
 #include <QKeyEvent>
 
 #include <bitset>
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
-#include <unordered_map>
+#include <vector>
 
 #if defined(OSTREVANE_HAVE_XCB_INPUT)
-#include <xcb/xcb.h>
+#include "x11.h"
+
 #include <xcb/xinput.h>
 // The header names a member "explicit", which C++ reserves.
 #define explicit xkb_explicit
@@ -81,127 +80,180 @@ bool editsText(std::uint32_t keysym)
 // does not: each repeat then acts as a press of its own. So the server is asked to leave out the
 // releases of a held key for this program (XKB's "detectable auto-repeat"), and a key is down from
 // its press to its release: a press of a key that is down is a repeat, dropped before Qt sees it,
-// unless it edits text. No time is measured, so no load on the program can fool the rule.
+// unless it edits text. No time is measured, so no load on the program can fool the rule, and no
+// key waits for the server: what each key types is read ahead, at start and after each change of
+// the keyboard's layout.
 //
 // A release can go to another program: the focus moves on when a window closes on a key's press,
 // and where it lands is up to the window manager. The input extension reports every release of
-// the keyboard to the root window, wherever the focus is ("raw" events), so none is missed.
-class X11HeldKeys : public QAbstractNativeEventFilter
+// the keyboard to the root window, wherever the focus is ("raw" events); the program asks for them
+// only while a key of its own is down, so that it hears nothing of what is typed into other
+// programs. Should a release be lost all the same, its key's next press would pass for a repeat:
+// so whenever a window of the program gains the keyboard, the server is asked which keys are down,
+// and the others are forgotten.
+class X11HeldKeys
 {
 public:
     // Null where the server cannot help; the repeats then stay as Qt reports them.
-    static std::unique_ptr<X11HeldKeys> ask(xcb_connection_t* connection)
+    static std::unique_ptr<X11HeldKeys> ask()
     {
-        // A request to an extension that the server lacks would close the connection.
-        const xcb_query_extension_reply_t* xkb = xcb_get_extension_data(connection, &xcb_xkb_id);
-        const xcb_query_extension_reply_t* input =
-            xcb_get_extension_data(connection, &xcb_input_id);
-        if (xkb == nullptr || xkb->present == 0 || input == nullptr || input->present == 0 ||
-            !hearReleasesEverywhere(connection)) {
+        xcb_connection_t* connection = x11::connection();
+        const xcb_query_extension_reply_t* xkb = x11::extension(xcb_xkb_id);
+        const xcb_query_extension_reply_t* input = x11::extension(xcb_input_id);
+        if (xkb == nullptr || input == nullptr) {
             return nullptr;
         }
+        // Asked once, at start: whether the server leaves out a held key's releases, and takes the
+        // input extension's selections.
         constexpr std::uint32_t flag = XCB_XKB_PER_CLIENT_FLAG_DETECTABLE_AUTO_REPEAT;
-        std::unique_ptr<xcb_xkb_per_client_flags_reply_t, decltype(&std::free)> granted(
-            xcb_xkb_per_client_flags_reply(
-                connection,
-                xcb_xkb_per_client_flags(connection, XCB_XKB_ID_USE_CORE_KBD, flag, flag, 0, 0, 0),
-                nullptr),
-            &std::free);
-        if (granted == nullptr || (granted->value & flag) == 0) {
+        const x11::Owned<xcb_xkb_per_client_flags_reply_t> granted(xcb_xkb_per_client_flags_reply(
+            connection,
+            xcb_xkb_per_client_flags(connection, XCB_XKB_ID_USE_CORE_KBD, flag, flag, 0, 0, 0),
+            nullptr));
+        auto keys = std::make_unique<X11HeldKeys>(xkb->first_event, input->major_opcode);
+        if (granted == nullptr || (granted->value & flag) == 0 || !keys->selectReleases(false)) {
             return nullptr;
         }
-        return std::make_unique<X11HeldKeys>(connection, xkb->first_event, input->major_opcode);
+        keys->readKeyboardMap();
+        return keys;
     }
 
-    X11HeldKeys(xcb_connection_t* connection, std::uint8_t xkbEvent, std::uint8_t inputOpcode)
-        : m_connection(connection), m_xkbEvent(xkbEvent), m_inputOpcode(inputOpcode)
+    X11HeldKeys(std::uint8_t xkbEvent, std::uint8_t inputOpcode)
+        : m_xkbEvent(xkbEvent), m_inputOpcode(inputOpcode)
     {}
 
-    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override
+    // True drops the event: the repeat of a key that does not edit text.
+    bool hear(const xcb_generic_event_t& event)
     {
-        if (eventType != "xcb_generic_event_t") {
-            return false;
-        }
-        const auto* event = static_cast<const xcb_generic_event_t*>(message);
-        const std::uint8_t type = event->response_type & ~0x80;
+        takeAnswers(event);
+        const std::uint8_t type = event.response_type & ~0x80;
         if (type == XCB_KEY_PRESS) {
-            const auto* key = static_cast<const xcb_key_press_event_t*>(message);
-            if (!m_down.test(key->detail)) {
-                m_down.set(key->detail);
+            const auto& key = reinterpret_cast<const xcb_key_press_event_t&>(event);
+            if (!m_down.test(key.detail)) {
+                setDown(key.detail, true);
                 return false;
             }
-            return !repeatEditsText(*key);
+            return !repeatEditsText(key);
         }
         if (type == XCB_KEY_RELEASE) {
-            m_down.reset(static_cast<const xcb_key_release_event_t*>(message)->detail);
+            setDown(reinterpret_cast<const xcb_key_release_event_t&>(event).detail, false);
         } else if (type == XCB_GE_GENERIC) {
-            const auto* generic = static_cast<const xcb_ge_generic_event_t*>(message);
-            if (generic->extension == m_inputOpcode &&
-                generic->event_type == XCB_INPUT_RAW_KEY_RELEASE) {
-                const auto* raw = static_cast<const xcb_input_raw_key_release_event_t*>(message);
-                m_down.reset(raw->detail & 0xff);
+            const auto& generic = reinterpret_cast<const xcb_ge_generic_event_t&>(event);
+            if (generic.extension == m_inputOpcode &&
+                generic.event_type == XCB_INPUT_RAW_KEY_RELEASE) {
+                setDown(reinterpret_cast<const xcb_input_raw_key_release_event_t&>(event).detail &
+                            0xff,
+                        false);
             }
+        } else if (type == XCB_FOCUS_IN) {
+            xcb_connection_t* connection = x11::connection();
+            m_keysDown =
+                x11::Answer<xcb_query_keymap_reply_t>(xcb_query_keymap(connection).sequence);
+            xcb_flush(connection);
         } else if (type == XCB_MAPPING_NOTIFY ||
-                   (type == m_xkbEvent && (event->pad0 == XCB_XKB_NEW_KEYBOARD_NOTIFY ||
-                                           event->pad0 == XCB_XKB_MAP_NOTIFY))) {
-            // The keyboard's layout changed: what each key types is asked again.
-            m_keysyms.clear();
+                   (type == m_xkbEvent && (event.pad0 == XCB_XKB_NEW_KEYBOARD_NOTIFY ||
+                                           event.pad0 == XCB_XKB_MAP_NOTIFY))) {
+            readKeyboardMap();
         }
         return false;
     }
 
 private:
-    static bool hearReleasesEverywhere(xcb_connection_t* connection)
+    void setDown(xcb_keycode_t key, bool down)
     {
+        const bool wasListening = m_down.any();
+        m_down.set(key, down);
+        if (m_down.any() != wasListening) {
+            selectReleases(m_down.any());
+        }
+    }
+
+    // Raw releases on every root window, or none; checked only when asked to hear none at start.
+    bool selectReleases(bool hear)
+    {
+        xcb_connection_t* connection = x11::connection();
         struct
         {
             xcb_input_event_mask_t head;
             std::uint32_t mask;
-        } releases{{XCB_INPUT_DEVICE_ALL_MASTER, 1}, XCB_INPUT_XI_EVENT_MASK_RAW_KEY_RELEASE};
+        } releases{{XCB_INPUT_DEVICE_ALL_MASTER, 1},
+                   hear ? std::uint32_t{XCB_INPUT_XI_EVENT_MASK_RAW_KEY_RELEASE} : 0};
+        bool accepted = true;
         for (auto roots = xcb_setup_roots_iterator(xcb_get_setup(connection)); roots.rem;
              xcb_screen_next(&roots)) {
-            std::unique_ptr<xcb_generic_error_t, decltype(&std::free)> error(
-                xcb_request_check(connection, xcb_input_xi_select_events_checked(
-                                                  connection, roots.data->root, 1, &releases.head)),
-                &std::free);
-            if (error != nullptr) {
-                return false;
+            if (hear) {
+                xcb_input_xi_select_events(connection, roots.data->root, 1, &releases.head);
+                continue;
             }
+            const x11::Owned<xcb_generic_error_t> error(xcb_request_check(
+                connection, xcb_input_xi_select_events_checked(connection, roots.data->root, 1,
+                                                               &releases.head)));
+            accepted = accepted && error == nullptr;
         }
-        return true;
+        xcb_flush(connection);
+        return accepted;
     }
 
-    bool repeatEditsText(const xcb_key_press_event_t& key)
+    void readKeyboardMap()
+    {
+        xcb_connection_t* connection = x11::connection();
+        const xcb_setup_t* setup = xcb_get_setup(connection);
+        m_mapAsked = x11::Answer<xcb_get_keyboard_mapping_reply_t>(
+            xcb_get_keyboard_mapping(connection, setup->min_keycode,
+                                     setup->max_keycode - setup->min_keycode + 1)
+                .sequence);
+        xcb_flush(connection);
+    }
+
+    // What the server has answered by the time this event is read.
+    void takeAnswers(const xcb_generic_event_t& event)
+    {
+        if (const auto map = m_mapAsked.arrived(); map != nullptr) {
+            const xcb_keysym_t* keysyms = xcb_get_keyboard_mapping_keysyms(map.get());
+            m_keysyms.assign(keysyms, keysyms + xcb_get_keyboard_mapping_keysyms_length(map.get()));
+            m_firstKeycode = xcb_get_setup(x11::connection())->min_keycode;
+            m_keysymsPerKey = map->keysyms_per_keycode;
+        }
+        // The keys that were down when the server took the question: applied before the first
+        // event that it made after, so that no press of a key still in the queue is forgotten.
+        if (m_keysDown.pending() && x11::madeAfter(event, m_keysDown.sequence())) {
+            if (const auto keys = m_keysDown.arrived(); keys != nullptr) {
+                std::bitset<256> down;
+                for (std::size_t key = 0; key < down.size(); ++key) {
+                    down.set(key, ((keys->keys[key / 8] >> (key % 8)) & 1) != 0);
+                }
+                const bool wasListening = m_down.any();
+                m_down &= down;
+                if (wasListening && m_down.none()) {
+                    selectReleases(false);
+                }
+            }
+        }
+    }
+
+    bool repeatEditsText(const xcb_key_press_event_t& key) const
     {
         constexpr std::uint16_t commandModifiers =
             XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_4; // Ctrl, Alt, Meta
         return (key.state & commandModifiers) == 0 && editsText(keysymOf(key.detail));
     }
 
-    // What the key types pressed alone, as the server's keyboard map says: asked the first time
-    // the key repeats, and again after the map changes.
-    std::uint32_t keysymOf(xcb_keycode_t keycode)
+    // What the key types pressed alone, as the keyboard map last read says.
+    std::uint32_t keysymOf(xcb_keycode_t keycode) const
     {
-        if (const auto known = m_keysyms.find(keycode); known != m_keysyms.end()) {
-            return known->second;
-        }
-        std::unique_ptr<xcb_get_keyboard_mapping_reply_t, decltype(&std::free)> map(
-            xcb_get_keyboard_mapping_reply(
-                m_connection, xcb_get_keyboard_mapping(m_connection, keycode, 1), nullptr),
-            &std::free);
-        const std::uint32_t keysym =
-            map != nullptr && xcb_get_keyboard_mapping_keysyms_length(map.get()) > 0
-                ? xcb_get_keyboard_mapping_keysyms(map.get())[0]
-                : 0;
-        m_keysyms.emplace(keycode, keysym);
-        return keysym;
+        const std::size_t index =
+            static_cast<std::size_t>(keycode - m_firstKeycode) * m_keysymsPerKey;
+        return keycode >= m_firstKeycode && index < m_keysyms.size() ? m_keysyms[index] : 0;
     }
 
-    xcb_connection_t* m_connection;
     const std::uint8_t m_xkbEvent;
     const std::uint8_t m_inputOpcode;
     std::bitset<256> m_down;
-    std::unordered_map<xcb_keycode_t, std::uint32_t> m_keysyms;
+    x11::Answer<xcb_get_keyboard_mapping_reply_t> m_mapAsked;
+    x11::Answer<xcb_query_keymap_reply_t> m_keysDown;
+    std::vector<xcb_keysym_t> m_keysyms;
+    xcb_keycode_t m_firstKeycode = 0;
+    std::uint8_t m_keysymsPerKey = 0;
 };
 #endif
 
@@ -216,12 +268,13 @@ public:
     {
         app.installEventFilter(this);
 #if defined(OSTREVANE_HAVE_XCB_INPUT)
-        // Answered on every platform of a build with X11 support, with no connection but X11's.
-        const auto* x11 = app.nativeInterface<QNativeInterface::QX11Application>();
-        if (x11 != nullptr && x11->connection() != nullptr) {
-            m_x11 = X11HeldKeys::ask(x11->connection());
+        if (x11::connection() != nullptr) {
+            m_x11 = X11HeldKeys::ask();
             if (m_x11 != nullptr) {
-                app.installNativeEventFilter(m_x11.get());
+                x11::listen(x11::Listener::HeldKeys,
+                            [keys = m_x11.get()](const xcb_generic_event_t& event) {
+                                return keys->hear(event);
+                            });
             }
         }
 #endif

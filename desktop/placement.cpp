@@ -170,4 +170,15 @@ void showInFront(QWidget& window)
     window.activateWindow();
 }
 
+void showInFrontOf(QWidget& message, const QWidget& window)
+{
+    // A dialog without a parent is centred over its transient parent when it shows; without
+    // one, Qt would centre it on whichever screen the mouse pointer happens to be.
+    if (QWindow* parent = window.windowHandle(); parent != nullptr) {
+        message.winId();
+        message.windowHandle()->setTransientParent(parent);
+    }
+    showInFront(message);
+}
+
 } // namespace placement

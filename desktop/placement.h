@@ -23,4 +23,9 @@ void centreWhenFirstShown(QWidget& window);
 // Shows the window non-modal, in front of the others, with the keyboard.
 void showInFront(QWidget& window);
 
+// Shows a message in front, with the keyboard, as the message of `window` without making that
+// window its owner: centred over it on its screen (where the program places windows), and known
+// to the desktop as belonging to it.
+void showInFrontOf(QWidget& message, const QWidget& window);
+
 } // namespace placement

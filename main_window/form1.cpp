@@ -223,14 +223,15 @@ void Form1::showTimeOut(Side side)
     stopBothClocks();
     // Modal to the whole program, so that no push, reset or close acts behind it. It has no owner
     // window: it must outlive whatever window the players look at (while the settings dialog is
-    // up that is the dialog, or its refusal), and the desktop puts a modal window without owner in
-    // front of all of the program's windows.
+    // up that is the dialog, or its refusal). It comes up over that window all the same, where
+    // the players look, and not on another monitor.
     m_gameOver = new QMessageBox(QMessageBox::Information, QString::fromLatin1(appinfo::title),
                                  QString::fromLatin1(gameOverMessage), QMessageBox::Ok);
     m_gameOver->setObjectName(QStringLiteral("gameOverMessage"));
     m_gameOver->setAttribute(Qt::WA_DeleteOnClose);
     m_gameOver->setWindowModality(Qt::ApplicationModal);
-    placement::showInFront(*m_gameOver);
+    const bool settingsUp = !isVisible() && m_dialog != nullptr && m_dialog->isVisible();
+    placement::showInFrontOf(*m_gameOver, settingsUp ? static_cast<QWidget&>(*m_dialog) : *this);
 }
 
 // ---- Pushes and pause -----------------------------------------------------------------------

@@ -27,6 +27,8 @@ test_packages=(
   # sway and GNOME; screenshots and the X helper.
   xvfb x11-utils xdotool imagemagick python3 python3-xlib openbox kwin-x11 kwin-style-breeze
   xfwm4 sway wtype grim mutter
+  # Two monitors side by side, which Xvfb cannot make: Xorg with its dummy video driver, and RandR.
+  xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   # What keeps a desktop awake or lets it go idle: sway's idle daemon, GNOME's session manager.
   swayidle gnome-session-bin
   # The robustness tests: the fuzz target (clang with its libFuzzer and sanitizer runtimes, the

@@ -405,6 +405,26 @@ def unfocus():
     x.sync()
 
 
+def relabel_and_hold(*symbols):
+    """Gives a key that the layout leaves unused each symbol in turn (0 for none), as a switch of
+    layouts does, and holds it down a while after each; the key is left unused again."""
+    from Xlib import X, XK, display
+    from Xlib.ext import xtest
+    x = display.Display()
+    first, last = x.display.info.min_keycode, x.display.info.max_keycode
+    spare = max(k for k, syms in enumerate(x.get_keyboard_mapping(first, last - first + 1), first)
+                if not any(syms))
+    for symbol in (*symbols, None):
+        x.change_keyboard_mapping(spare, [(XK.string_to_keysym(symbol) if symbol else 0,)])
+        x.sync()
+        if symbol is not None:
+            time.sleep(0.3)
+            for event in (X.KeyPress, X.KeyRelease):
+                xtest.fake_input(x, event, spare)
+                x.sync()
+                time.sleep(1.2 if event == X.KeyPress else 0.2)
+
+
 def give_focus(title):
     """Without a window manager nobody else hands out the X focus."""
     if DESKTOP == "bare":
@@ -706,6 +726,10 @@ def play(p):
             strike("ctrl+BackSpace", hold=1.5)
             check(poll(5, lambda: p.typed() == "10 20 "),
                   f"Ctrl+Backspace held deletes one word ({p.typed()!r})")
+        key("ctrl+a", "BackSpace")
+        relabel_and_hold(0, "x")
+        check(poll(5, lambda: (p.typed() or "").count("x") >= 3), "a key held after the layout "
+              f"gave it a letter (none before) repeats its letter ({p.typed()!r})")
         key("ctrl+a")
     type_text("1")
     key("Return")

@@ -48,6 +48,31 @@ start_xvfb() {
     start_x_server
 }
 
+# start_two_monitors: Xorg with its dummy video driver, two 1280x1024 monitors side by side, as Qt
+# sees two screens (Xvfb's heads all report one origin); exports DISPLAY. Xorg takes its
+# configuration from a file of the script's own only when run as root: false otherwise.
+start_two_monitors() {
+    [ "$(id -u)" -eq 0 ] || return 1
+    require Xorg xrandr
+    printf '%s\n' 'Section "Device"' ' Identifier "dummy"' ' Driver "dummy"' ' VideoRam 256000' \
+        'EndSection' 'Section "Monitor"' ' Identifier "monitor"' ' HorizSync 5.0-1000.0' \
+        ' VertRefresh 5.0-200.0' 'EndSection' 'Section "Screen"' ' Identifier "screen"' \
+        ' Device "dummy"' ' Monitor "monitor"' ' DefaultDepth 24' ' SubSection "Display"' \
+        '  Virtual 2560 1024' ' EndSubSection' 'EndSection' >"$WORK_DIR/xorg.conf"
+    : >"$WORK_DIR/xorg.display"
+    Xorg -displayfd 3 -config "$WORK_DIR/xorg.conf" -noreset -nolisten tcp \
+        -logfile "$WORK_DIR/xorg.log" 3>"$WORK_DIR/xorg.display" >/dev/null 2>&1 &
+    started $!
+    SHOW_ON_FAILURE+=("Xorg log:$WORK_DIR/xorg.log")
+    xorg_up() { [ -s "$WORK_DIR/xorg.display" ]; }
+    poll 10 xorg_up || die "Xorg with the dummy driver did not start"
+    export DISPLAY=":$(head -n 1 "$WORK_DIR/xorg.display")"
+    xrandr --addmode DUMMY1 1280x1024 &&
+        xrandr --output DUMMY0 --mode 1280x1024 --pos 0x0 --output DUMMY1 --mode 1280x1024 \
+            --pos 1280x0 || die "xrandr could not make two monitors"
+    log "# Xorg on $DISPLAY: $(xrandr --listmonitors | head -n 1)"
+}
+
 # Starts the binary in the background against our server; APP_PID is its process id.
 start_app() {
     local binary=$1

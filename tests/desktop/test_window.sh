@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The real binary in a real X server: the main window's size, where its clock digits and move
-# counters are drawn, that closing it ends the program cleanly, and what it says without a
-# display.
+# counters are drawn, that it hears no key typed into another program, that closing it ends the
+# program cleanly, what it says without a display, and where its messages appear on two monitors.
 # Usage: test_window.sh PATH-TO-OSTREVANE
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
@@ -136,6 +136,24 @@ for button in "Command2:$RECT_COMMAND2" "Command1:$RECT_COMMAND1"; do
     fi
 done
 
+# ---- Keys typed into another program ----------------------------------------------------------
+# The program hears nothing of them: another program's window takes twenty keys, and the
+# program, idle before the first push, is not woken once.
+wakeups() { cat /proc/"$APP_PID"/task/*/status | awk '/ctxt_switches/ { n += $2 } END { print n }'; }
+xev -geometry 100x100+0+0 >/dev/null 2>&1 &
+started $!
+focus_window "$(find_window '^Event Tester$' 10)"
+# The first key of xdotool's own keyboard device has every program read the keyboard map anew.
+xdotool type z
+sleep 0.5
+woken=$(wakeups)
+xdotool type --delay 20 abcdefghijklmnopqrst
+sleep 0.5
+woken=$(($(wakeups) - woken))
+[ "$woken" -eq 0 ] && pass "twenty keys typed into another program woke the program 0 times" ||
+    fail "twenty keys typed into another program woke the program $woken times"
+focus_window "$window"
+
 # ---- Closing it -------------------------------------------------------------------------------
 
 check_alive "before the window is closed"
@@ -147,6 +165,47 @@ if wait_app_exit 5; then
         fail "closing the window ends the program with status $APP_STATUS, expected 0"
 else
     fail "the program still runs 5 s after its window was closed"
+fi
+
+# ---- Two monitors -----------------------------------------------------------------------------
+# A message comes up over the window that the players look at, on its monitor, wherever the mouse
+# pointer rests: "The Game Is Over" over the clock window, or over the settings dialog while that
+# is up, and the settings' refusal over the dialog. The left player has one minute.
+# over MESSAGE-TITLE WINDOW-TITLE [SECONDS]: the message comes up within the time, centred over
+# the window on the first monitor. Seeing no window manager's frame, Qt centres a message as if
+# it had a frame of its own guess (10 by 40 pixels): that far off is still centred.
+over() {
+    local message=$1 window=$2 dx dy
+    window_geometry "$(find_window "$message" "${3:-10}")" || return 1
+    dx=$((WIN_X + WIN_W / 2)) dy=$((WIN_Y + WIN_H / 2))
+    window_geometry "$(find_window "$window" 1)" || return 1
+    dx=$((dx - WIN_X - WIN_W / 2)) dy=$((dy - WIN_Y - WIN_H / 2))
+    log "# \"$message\" centred $dx,$dy from the centre of \"$window\" at $WIN_X,$WIN_Y"
+    [ "${dx#-}" -le 10 ] && [ "${dy#-}" -le 40 ] && [ $((WIN_X + WIN_W)) -le 1280 ]
+}
+# focused_key TITLE KEY...: the keys once the window has the keyboard and a moment to take it.
+focused_key() {
+    focus_window "$(find_window "$1" 10)" && sleep 0.5 && key "${@:2}"
+}
+if start_two_monitors; then
+    start_app "$BINARY"
+    focused_key "$MAIN_TITLE" alt+s
+    focused_key "$DIALOG_TITLE" Tab ctrl+a 1 Return
+    xdotool mousemove 1900 500
+    focused_key "$MAIN_TITLE" ctrl+l
+    over '^Ostrevane$' "$MAIN_TITLE" 70 && pass '"The Game Is Over" over the clock window' ||
+        fail '"The Game Is Over" is not over the clock window'
+    focused_key '^Ostrevane$' Return
+    focused_key "$MAIN_TITLE" ctrl+r ctrl+l alt+s
+    focused_key "$DIALOG_TITLE" ctrl+a 7 5 Tab
+    over '^Ostrevane$' "$DIALOG_TITLE" && pass 'the refusal over the settings dialog' ||
+        fail 'the refusal is not over the settings dialog'
+    focused_key '^Ostrevane$' Return
+    focused_key "$DIALOG_TITLE" ctrl+a 1
+    over '^Ostrevane$' "$DIALOG_TITLE" 70 && pass '"The Game Is Over" over the settings dialog' ||
+        fail '"The Game Is Over" is not over the settings dialog'
+else
+    log "# the two monitors' checks need Xorg run as root: not run"
 fi
 
 finish
