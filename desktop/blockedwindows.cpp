@@ -11,6 +11,11 @@
 #if defined(OSTREVANE_HAVE_XCB)
 #include "x11.h"
 #endif
+#if defined(OSTREVANE_HAVE_WAYLAND)
+#include "wayland.h"
+
+#include <qpa/qwindowsysteminterface_p.h>
+#endif
 
 namespace blockedwindows {
 
@@ -32,6 +37,13 @@ QWindow* blockerOf(const QWindow* window)
 void bringForward(QWindow& modal)
 {
     modal.raise();
+#if defined(OSTREVANE_HAVE_WAYLAND)
+    // Qt's own request names an event that a compositor may refuse (see wayland.cpp).
+    if (wayland::Client* client = wayland::Client::instance();
+        client != nullptr && client->activate(modal)) {
+        return;
+    }
+#endif
     modal.requestActivate();
 }
 
@@ -95,9 +107,32 @@ private:
 };
 #endif
 
-// Elsewhere the focus and close requests reach Qt: a blocked window that the desktop activates
-// (as a click does) hands the keyboard on, and its close request (Wayland's compositors pass it as
-// a close of the window that bypasses the blocking) is refused. Lives as long as the application.
+#if defined(OSTREVANE_HAVE_WAYLAND)
+// On Wayland a compositor's close request for a blocked window reaches Qt as an event of the
+// window system's, which Qt 6.8 drops before any filter sees it (Qt 6.4 passes it on as the
+// window's own close, past the blocking). Each is seen here on its way to Qt, and goes no further.
+class WaylandCloseRequests final : public QWindowSystemEventHandler
+{
+public:
+    WaylandCloseRequests() { QWindowSystemInterfacePrivate::installWindowSystemEventHandler(this); }
+
+    bool sendEvent(QWindowSystemInterfacePrivate::WindowSystemEvent* event) override
+    {
+        if (event->type == QWindowSystemInterfacePrivate::Close) {
+            if (QWindow* modal = blockerOf(
+                    static_cast<QWindowSystemInterfacePrivate::CloseEvent*>(event)->window)) {
+                bringForward(*modal);
+                return false;
+            }
+        }
+        return QWindowSystemEventHandler::sendEvent(event);
+    }
+};
+#endif
+
+// A blocked window that the desktop activates (as a click does) hands the keyboard on. A close
+// request that reaches a blocked window past Qt's blocking is refused. Lives as long as the
+// application.
 class BlockedInput : public QObject
 {
 public:
@@ -117,6 +152,11 @@ public:
                             input->hear(event);
                             return false;
                         });
+        }
+#endif
+#if defined(OSTREVANE_HAVE_WAYLAND)
+        if (wayland::Client::instance() != nullptr) {
+            m_wayland = std::make_unique<WaylandCloseRequests>();
         }
 #endif
     }
@@ -139,6 +179,9 @@ protected:
 private:
 #if defined(OSTREVANE_HAVE_XCB)
     std::unique_ptr<X11BlockedInput> m_x11;
+#endif
+#if defined(OSTREVANE_HAVE_WAYLAND)
+    std::unique_ptr<WaylandCloseRequests> m_wayland;
 #endif
 };
 

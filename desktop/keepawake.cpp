@@ -52,7 +52,7 @@ std::unique_ptr<AwakeWay> sessionBusWay(QWidget&)
     return nullptr;
 }
 #endif
-#if !defined(OSTREVANE_HAVE_WAYLAND_IDLE_INHIBIT)
+#if !defined(OSTREVANE_HAVE_WAYLAND)
 std::unique_ptr<AwakeWay> waylandIdleInhibitWay()
 {
     return nullptr;
