@@ -23,8 +23,8 @@ namespace {
 const QString serviceName = QStringLiteral("org.freedesktop.ScreenSaver");
 const QString python = QStringLiteral("/usr/bin/python3"); // Debian's, which has GLib's bindings
 constexpr int newOwnerHoldsWithinMilliseconds = 3000;
-// Time for a service that a let-go would start to come up and record what it was sent.
-constexpr int lateEffectsMilliseconds = 700;
+// Time for a late cookie or a release to the wrong process to reach a service.
+constexpr int lateEffectsMilliseconds = 300;
 } // namespace
 
 class SessionBusTest : public QObject, protected testsupport::ClockWindowFixture
@@ -134,16 +134,19 @@ private slots:
         }
         QTRY_COMPARE_WITH_TIMEOUT(holders().join(' '), owner(), newOwnerHoldsWithinMilliseconds);
 
-        const qsizetype started = records().size();
+        m_daemon.readAllStandardError(); // what the bus logged before the let-go
         if (end == "time-out") {
             form->clockState().rightSeconds = 1;
             QVERIFY(tick(Side::Right));
         } else {
             end == "pause" ? form->CommPause_Click() : form->CommReset_Click();
         }
+        // Asking who is on the bus is a round trip after the let-go's messages, which the bus has
+        // logged by then if one of them started a service.
+        QTRY_COMPARE(holders().join(' '), QString());
         QTest::qWait(lateEffectsMilliseconds);
         QCOMPARE(holders().join(' '), QString());
-        QCOMPARE(records().size(), started); // no service started by the let-go
+        QVERIFY(!m_daemon.readAllStandardError().contains("Activating"));
     }
 
 private:
