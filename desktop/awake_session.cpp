@@ -1,8 +1,11 @@
 // The session bus's services that keep a desktop awake: GNOME's session manager, which GNOME asks
 // before it blanks, locks or suspends an idle machine, and the freedesktop screen saver service
-// that KDE Plasma, Xfce, LXQt and others offer. Each is asked where its name is on the bus, and
-// again when it comes onto the bus or back after a restart while the hold lasts. Every call is
-// asynchronous; a service forgets the holds of a program that leaves the bus, however it leaves.
+// that KDE Plasma, Xfce, LXQt and others offer. A hold is a cookie that one process on the bus
+// granted: it is kept with that process's unique name and given back to that process alone, never
+// to whoever owns the service's name by then, and never in a way that could start a service. The
+// name's owner is followed through every change (gone, new, replaced), and a new owner is asked
+// while the hold lasts. Every call is asynchronous; a service forgets the holds of a program that
+// leaves the bus, however it leaves.
 
 #include "awakeways.h"
 
@@ -14,7 +17,6 @@
 #include <QGuiApplication>
 #include <QWidget>
 
-#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -40,71 +42,112 @@ constexpr Service gnomeSession{"org.gnome.SessionManager", "/org/gnome/SessionMa
 constexpr Service screenSaver{"org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver",
                               "org.freedesktop.ScreenSaver", "Inhibit", "UnInhibit"};
 
-// One service's hold: asked for, granted (its cookie), or let go. A cookie that comes back after
-// the hold was let go, or from a call to a service that has restarted since, is given back at once.
+// One service's hold. At most one call to the service is on its way, and at most one cookie is
+// held there, with the unique name of the process that granted it. After every change, settle()
+// gives back a cookie that is not wanted or whose granter no longer owns the name (a cookie means
+// nothing to another owner), and asks when the hold is wanted, nothing is held and no call is out.
 class ServiceHold : public QObject
 {
 public:
-    ServiceHold(const QDBusConnection& bus, const Service& service,
-                std::function<QVariantList()> holdArguments)
+    explicit ServiceHold(const QDBusConnection& bus, const Service& service,
+                         std::function<QVariantList()> holdArguments)
         : m_bus(bus), m_service(service), m_holdArguments(std::move(holdArguments)),
           m_watcher(QString::fromLatin1(service.name), bus,
-                    QDBusServiceWatcher::WatchForRegistration)
+                    QDBusServiceWatcher::WatchForOwnerChange)
     {
-        connect(&m_watcher, &QDBusServiceWatcher::serviceRegistered, this, [this] {
-            // A new owner of the name knows nothing of the old one's holds, which went with it.
-            m_cookie.reset();
-            ++m_owner;
-            if (m_held) {
-                ask();
-            }
-        });
-    }
-
-    void setHeld(bool held)
-    {
-        m_held = held;
-        if (held) {
-            ask();
-        } else if (m_cookie.has_value()) {
-            release(*m_cookie);
-            m_cookie.reset();
-        }
-    }
-
-private:
-    void ask()
-    {
+        connect(&m_watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
+                [this](const QString&, const QString&, const QString& newOwner) {
+                    m_owner = newOwner;
+                    m_askDue = !newOwner.isEmpty();
+                    settle();
+                });
+        // The owner as the bus knows it now; a change signalled before the answer is newer news.
         QDBusMessage call = QDBusMessage::createMethodCall(
-            QString::fromLatin1(m_service.name), QString::fromLatin1(m_service.path),
-            QString::fromLatin1(m_service.interface), QString::fromLatin1(m_service.holdMethod));
-        call.setArguments(m_holdArguments());
-        const int askedAs = ++m_calls;
-        const int owner = m_owner;
+            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetNameOwner"));
+        call << QString::fromLatin1(service.name);
         auto* pending = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
         connect(pending, &QDBusPendingCallWatcher::finished, this,
-                [this, askedAs, owner](QDBusPendingCallWatcher* answered) {
+                [this](QDBusPendingCallWatcher* answered) {
                     answered->deleteLater();
-                    const QDBusPendingReply<quint32> reply = *answered;
-                    // No such service, or it refused: nothing is held there. A service that has
-                    // gone since took its holds with it.
-                    if (reply.isError() || owner != m_owner) {
-                        return;
-                    }
-                    if (m_held && askedAs == m_calls) {
-                        m_cookie = reply.value();
-                    } else {
-                        release(reply.value());
+                    const QDBusPendingReply<QString> reply = *answered;
+                    if (!m_owner.has_value()) {
+                        m_owner = reply.isError() ? QString() : reply.value();
+                        settle();
                     }
                 });
     }
 
-    void release(quint32 cookie)
+    void setHeld(bool held)
+    {
+        // Each hold that begins asks once more, even a service that refused the last one.
+        if (held && !m_held) {
+            m_askDue = true;
+        }
+        m_held = held;
+        settle();
+    }
+
+private:
+    struct Grant
+    {
+        QString granter; // the unique name of the process that granted the cookie
+        quint32 cookie;
+    };
+
+    void settle()
+    {
+        // Until the owner is known, a cookie is taken to come from it.
+        const bool granterOwns =
+            m_grant.has_value() && (!m_owner.has_value() || *m_owner == m_grant->granter);
+        if (m_grant.has_value() && (!m_held || !granterOwns)) {
+            release(*m_grant);
+            m_grant.reset();
+        }
+        if (m_held && m_askDue && !m_grant.has_value() && !m_calling) {
+            ask();
+        }
+    }
+
+    // The owner's unique name when there is one. Where no owner was known as the hold began, the
+    // well-known name, which the bus may start a service for: a service that can be started on
+    // demand is started by the first push. A service that answers with an error is asked again
+    // only once its owner changes or a new hold begins.
+    void ask()
+    {
+        const QString owner = m_owner.value_or(QString());
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            owner.isEmpty() ? QString::fromLatin1(m_service.name) : owner,
+            QString::fromLatin1(m_service.path), QString::fromLatin1(m_service.interface),
+            QString::fromLatin1(m_service.holdMethod));
+        call.setArguments(m_holdArguments());
+        call.setAutoStartService(owner.isEmpty());
+        m_askDue = false;
+        m_calling = true;
+        auto* pending = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
+        connect(pending, &QDBusPendingCallWatcher::finished, this,
+                [this](QDBusPendingCallWatcher* answered) {
+                    answered->deleteLater();
+                    m_calling = false;
+                    const QDBusPendingReply<quint32> reply = *answered;
+                    if (!reply.isError()) {
+                        m_grant = Grant{reply.reply().service(), reply.value()};
+                    }
+                    // A cookie that comes after the hold was let go, or from a process that no
+                    // longer owns the name, goes straight back.
+                    settle();
+                });
+    }
+
+    // To the granter alone, which may have left the bus meanwhile: a process that is not there
+    // cannot be started by a message to its unique name, and nothing else is asked to start one.
+    void release(const Grant& grant)
     {
         QDBusMessage call = QDBusMessage::createMethodCall(
-            QString::fromLatin1(m_service.name), QString::fromLatin1(m_service.path),
+            grant.granter, QString::fromLatin1(m_service.path),
             QString::fromLatin1(m_service.interface), QString::fromLatin1(m_service.releaseMethod));
-        call << cookie;
+        call << grant.cookie;
+        call.setAutoStartService(false);
         m_bus.send(call);
     }
 
@@ -112,17 +155,19 @@ private:
     const Service& m_service;
     std::function<QVariantList()> m_holdArguments;
     QDBusServiceWatcher m_watcher;
+    // The name's owner (empty: none); unknown until the bus first says.
+    std::optional<QString> m_owner;
     bool m_held = false;
-    // Holds asked for, to tell a late answer from the latest one; owners of the name seen.
-    int m_calls = 0;
-    int m_owner = 0;
-    std::optional<quint32> m_cookie;
+    // Set when a hold begins or a new owner comes; cleared by asking.
+    bool m_askDue = false;
+    bool m_calling = false;
+    std::optional<Grant> m_grant;
 };
 
 class SessionBus final : public AwakeWay
 {
 public:
-    SessionBus(const QDBusConnection& bus, QWidget& window)
+    explicit SessionBus(const QDBusConnection& bus, QWidget& window)
         : m_gnome(
               bus, gnomeSession,
               [&window] {

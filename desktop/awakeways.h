@@ -1,7 +1,9 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
+class KeepAwake;
 class QWidget;
 
 // One way of keeping the display awake, through one part of the desktop (keepawake.cpp holds them
@@ -19,3 +21,7 @@ public:
 std::unique_ptr<AwakeWay> x11ScreenSaverWay();
 std::unique_ptr<AwakeWay> sessionBusWay(QWidget& window);
 std::unique_ptr<AwakeWay> waylandIdleInhibitWay();
+
+// Holds through every one of `ways` at once; a null way (a part that the desktop lacks) is left
+// out. makeDesktopKeepAwake picks the ways for the desktop at hand; a test passes its own choice.
+std::unique_ptr<KeepAwake> keepAwakeThrough(std::vector<std::unique_ptr<AwakeWay>> ways);

@@ -31,14 +31,13 @@ private:
     bool m_held = false;
 };
 
-void addWay(std::vector<std::unique_ptr<AwakeWay>>& ways, std::unique_ptr<AwakeWay> way)
-{
-    if (way != nullptr) {
-        ways.push_back(std::move(way));
-    }
-}
-
 } // namespace
+
+std::unique_ptr<KeepAwake> keepAwakeThrough(std::vector<std::unique_ptr<AwakeWay>> ways)
+{
+    std::erase(ways, nullptr);
+    return std::make_unique<DesktopKeepAwake>(std::move(ways));
+}
 
 #if !defined(OSTREVANE_HAVE_XCB_SCREENSAVER)
 std::unique_ptr<AwakeWay> x11ScreenSaverWay()
@@ -61,20 +60,20 @@ std::unique_ptr<AwakeWay> waylandIdleInhibitWay()
 
 std::unique_ptr<KeepAwake> makeDesktopKeepAwake(QWidget& window)
 {
-    std::vector<std::unique_ptr<AwakeWay>> ways;
     const QString platform = QGuiApplication::platformName();
     // Where nothing is shown (the offscreen platform of tests and servers) there is no display to
     // keep awake, and no desktop to ask.
     if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal")) {
-        return std::make_unique<DesktopKeepAwake>(std::move(ways));
+        return keepAwakeThrough({});
     }
+    std::vector<std::unique_ptr<AwakeWay>> ways;
     if (platform == QLatin1String("xcb")) {
-        addWay(ways, x11ScreenSaverWay());
+        ways.push_back(x11ScreenSaverWay());
     } else if (platform.startsWith(QLatin1String("wayland"))) {
-        addWay(ways, waylandIdleInhibitWay());
+        ways.push_back(waylandIdleInhibitWay());
     }
     // Windows (SetThreadExecutionState with ES_DISPLAY_REQUIRED) and macOS (an IOKit power
     // assertion that prevents display sleep) would each add one way of their own here.
-    addWay(ways, sessionBusWay(window));
-    return std::make_unique<DesktopKeepAwake>(std::move(ways));
+    ways.push_back(sessionBusWay(window));
+    return keepAwakeThrough(std::move(ways));
 }

@@ -4,7 +4,6 @@ it: through the accessibility bus, in screenshots and, with a screen reader's lo
 screen reader says.
 
     game.py bare|openbox|kde|xfce|sway|gnome BINARY WORK-DIR [SPEECH-LOG]
-    game.py --screensaver FILE      a freedesktop screen saver service that keeps its holds in FILE
 
 Runs inside the desktop and the D-Bus session that test_game.sh starts. Keys go to the X server
 (xdotool), to sway (wtype) or to GNOME's compositor (its remote-desktop service); clicks are real
@@ -16,6 +15,7 @@ test's own on the session bus (bare). Prints one "ok - " or "FAIL - " line per c
 non-zero when a check failed.
 """
 
+import glob
 import json
 import os
 import re
@@ -27,50 +27,12 @@ import pyatspi
 from gi.repository import GLib
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from screensaver import NAME as SCREENSAVER  # noqa: E402
 from xhelper import Image, differing_pixels, locate  # noqa: E402
 
 DESKTOP, BINARY, WORK = (sys.argv + [None] * 3)[1:4]
 SPEECH_LOG = sys.argv[4] if len(sys.argv) > 4 else None
 
-
-def screensaver_service(path):
-    """org.freedesktop.ScreenSaver as KDE, Xfce and LXQt offer it, keeping in a file its holds
-    ([sender, application, reason]) and how many it was asked for. Like theirs, it forgets the
-    holds of a program that leaves the bus, and counts its cookies afresh when started again."""
-    from gi.repository import Gio
-    holds, asked = {}, [0]
-    xml = ('<node><interface name="org.freedesktop.ScreenSaver"><method name="Inhibit"><arg '
-           'type="s"/><arg type="s"/><arg type="u" direction="out"/></method><method '
-           'name="UnInhibit"><arg type="u"/></method></interface></node>')
-
-    def called(_bus, sender, _path, _interface, method, arguments, invocation):
-        if method == "Inhibit":
-            asked[0] += 1
-            holds[asked[0]] = [sender, *arguments.unpack()]
-        holds.pop(method == "UnInhibit" and arguments.unpack()[0], None)
-        invocation.return_value(GLib.Variant("(u)", (asked[0],)) if method == "Inhibit" else None)
-        save()
-
-    def save(*signal):  # also when a name leaves the bus: its holds go
-        gone = signal[-1].unpack()[::2] if signal else None
-        for cookie in [c for c, h in holds.items() if (h[0], "") == gone]:
-            del holds[cookie]
-        with open(path + ".new", "w") as f:
-            json.dump({"holds": list(holds.values()), "asked": asked[0]}, f)
-        os.replace(path + ".new", path)
-
-    bus = Gio.bus_get_sync(Gio.BusType.SESSION)
-    bus.signal_subscribe("org.freedesktop.DBus", "org.freedesktop.DBus", "NameOwnerChanged",
-                         "/org/freedesktop/DBus", None, 0, save)
-    bus.register_object("/org/freedesktop/ScreenSaver",
-                        Gio.DBusNodeInfo.new_for_xml(xml).interfaces[0], called)
-    save()
-    Gio.bus_own_name_on_connection(bus, "org.freedesktop.ScreenSaver", 0, None, None)
-    GLib.MainLoop().run()
-
-
-if DESKTOP == "--screensaver":
-    screensaver_service(BINARY)
 
 X11 = DESKTOP not in ("sway", "gnome")
 SHOTS = DESKTOP != "gnome"
@@ -331,9 +293,10 @@ class Holds:
             self.x = display.Display()
             self.x.set_screen_saver(self.IDLE, 0, X.DefaultBlanking, X.DefaultExposures)
             self.x.sync()
-            self.file = os.path.join(WORK, "holds.json")
-            self.services["org.freedesktop.ScreenSaver"] = (
-                sys.executable, os.path.abspath(__file__), "--screensaver", self.file)
+            self.folder = os.path.join(WORK, "holds")
+            os.makedirs(self.folder, exist_ok=True)
+            self.services[SCREENSAVER] = (sys.executable, os.path.join(
+                os.path.dirname(os.path.abspath(__file__)), "screensaver.py"), self.folder)
         elif DESKTOP == "gnome":
             self.services[self.GNOME] = ("/usr/libexec/gnome-session-binary",
                                          "--session=ostrevane", "--disable-acceleration-check")
@@ -349,15 +312,16 @@ class Holds:
         return self.bus.call_sync(name, path, interface or name, method, arguments, None, 0,
                                   2000, None).unpack()[0]
 
+    def on_bus(self, name):
+        return self.call("org.freedesktop.DBus", "NameHasOwner", GLib.Variant("(s)", (name,)))
+
     def start(self, name):
         """Starts the service, or kills it and starts it again; true once it is on the bus."""
-        on_bus = lambda: self.call("org.freedesktop.DBus", "NameHasOwner",  # noqa: E731
-                                   GLib.Variant("(s)", (name,)))
         self.stop(name)
-        poll(5, lambda: not on_bus())
+        poll(5, lambda: not self.on_bus(name))
         self.running[name] = subprocess.Popen(self.services[name], stdout=subprocess.DEVNULL,
                                               stderr=subprocess.DEVNULL)
-        return poll(15, on_bus)
+        return poll(15, lambda: self.on_bus(name))
 
     def stop(self, *names):
         for name in names or list(self.running):
@@ -379,13 +343,17 @@ class Holds:
             return {"GNOME's session manager": holds == self.HOLD and self.call(
                 self.GNOME, "IsInhibited", GLib.Variant("(u)", (8,)))}  # 8: idle
         from Xlib.ext import screensaver
-        with open(self.file) as f:
-            service = json.load(f)
+        services = []
+        for record in glob.glob(os.path.join(self.folder, "*.json")):
+            with open(record) as f:
+                services.append(json.load(f))
+        # Only a process still on the bus holds anything.
+        service_holds = [h[1:] for s in services if self.on_bus(s["name"]) for h in s["holds"]]
         # A hold asked for before the game's first push counts as one kept.
         return {"X screen saver": self.x.screen().root.screensaver_query_info().state
                 != screensaver.StateOn,
-                "screen saver service": [h[1:] for h in service["holds"]] == [self.HOLD]
-                or (service["asked"] > 0 and not self.pushed)}
+                "screen saver service": service_holds == [self.HOLD]
+                or (sum(s["asked"] for s in services) > 0 and not self.pushed)}
 
     def let_go(self, when):
         """Every part says that the display is let go, within the idle time and a little."""

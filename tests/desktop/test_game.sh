@@ -30,7 +30,8 @@ if [ -z "${GAME_INSIDE:-}" ]; then
     # The desktop's user may not read the source tree, so what it needs goes along.
     mkdir -p "$WORK_DIR/tests/desktop"
     cp "$TESTS_DIR/common.sh" "$WORK_DIR/tests/"
-    cp "$TESTS_DIR/desktop/"{test_game.sh,game.py,xhelper.py,orca_launch.py} "$WORK_DIR/tests/desktop/"
+    cp "$TESTS_DIR/desktop/"{test_game.sh,game.py,screensaver.py,xhelper.py,orca_launch.py} \
+        "$WORK_DIR/tests/desktop/"
     cp "$BINARY" "$WORK_DIR/ostrevane"
     /usr/bin/convert "$SOURCE_DIR/resources/background.jpg" "$WORK_DIR/background.ppm"
     as_user=()
