@@ -49,27 +49,42 @@ void bringForward(QWindow& modal)
 
 #if defined(OSTREVANE_HAVE_XCB)
 // On X11 Qt drops a blocked window's clicks, keys and close requests (the window manager's
-// WM_DELETE_WINDOW) as it reads them; they are seen here first.
+// WM_DELETE_WINDOW) as it reads them; they are seen here first. The message is brought forward in
+// the name of the very click, key or close request: the desktop hands over the keyboard only to a
+// request that is not older than the user's last act elsewhere, and Qt would name an older one (it
+// has not read this event yet, and reads no time from a close request at all).
 class X11BlockedInput
 {
 public:
-    X11BlockedInput() : m_protocols(intern("WM_PROTOCOLS")), m_delete(intern("WM_DELETE_WINDOW")) {}
+    X11BlockedInput()
+        : m_protocols(intern("WM_PROTOCOLS")), m_delete(intern("WM_DELETE_WINDOW")),
+          m_activeWindow(intern("_NET_ACTIVE_WINDOW")),
+          m_manager(intern("_NET_SUPPORTING_WM_CHECK"))
+    {}
 
     void hear(const xcb_generic_event_t& event)
     {
         xcb_window_t target = XCB_NONE;
+        xcb_timestamp_t time = XCB_CURRENT_TIME;
         switch (event.response_type & ~0x80) {
-        case XCB_BUTTON_PRESS:
-            target = reinterpret_cast<const xcb_button_press_event_t&>(event).event;
+        case XCB_BUTTON_PRESS: {
+            const auto& press = reinterpret_cast<const xcb_button_press_event_t&>(event);
+            target = press.event;
+            time = press.time;
             break;
-        case XCB_KEY_PRESS:
-            target = reinterpret_cast<const xcb_key_press_event_t&>(event).event;
+        }
+        case XCB_KEY_PRESS: {
+            const auto& press = reinterpret_cast<const xcb_key_press_event_t&>(event);
+            target = press.event;
+            time = press.time;
             break;
+        }
         case XCB_CLIENT_MESSAGE: {
             const auto& client = reinterpret_cast<const xcb_client_message_event_t&>(event);
             if (client.format == 32 && client.type == atom(m_protocols) &&
                 client.data.data32[0] == atom(m_delete)) {
                 target = client.window;
+                time = client.data.data32[1];
             }
             break;
         }
@@ -79,7 +94,7 @@ public:
         for (QWindow* window : QGuiApplication::topLevelWindows()) {
             if (target != XCB_NONE && window->handle() != nullptr && window->winId() == target) {
                 if (QWindow* modal = blockerOf(window)) {
-                    bringForward(*modal);
+                    bringForward(*modal, target, time);
                 }
                 return;
             }
@@ -87,6 +102,39 @@ public:
     }
 
 private:
+    // A window manager is asked to activate the message (as its owner's request); without one the
+    // program gives it the keyboard itself.
+    void bringForward(QWindow& modal, xcb_window_t blocked, xcb_timestamp_t time)
+    {
+        modal.raise();
+        xcb_connection_t* connection = x11::connection();
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+        const x11::Owned<xcb_get_property_reply_t> manager(xcb_get_property_reply(
+            connection,
+            xcb_get_property(connection, 0, root, atom(m_manager), XCB_ATOM_WINDOW, 0, 1),
+            nullptr));
+        if (manager != nullptr && xcb_get_property_value_length(manager.get()) > 0) {
+            xcb_client_message_event_t request{};
+            request.response_type = XCB_CLIENT_MESSAGE;
+            request.format = 32;
+            request.window = modal.winId();
+            request.type = atom(m_activeWindow);
+            request.data.data32[0] = applicationSource;
+            request.data.data32[1] = time;
+            request.data.data32[2] = blocked;
+            xcb_send_event(connection, 0, root,
+                           XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT |
+                               XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                           reinterpret_cast<const char*>(&request));
+        } else {
+            xcb_set_input_focus(connection, XCB_INPUT_FOCUS_PARENT, modal.winId(), time);
+        }
+        xcb_flush(connection);
+    }
+
+    // The source of an activation request that a window manager is told: an application.
+    static constexpr std::uint32_t applicationSource = 1;
+
     // Asked at start, read when first needed, by when the answer is long there.
     static x11::Answer<xcb_intern_atom_reply_t> intern(const char* name)
     {
@@ -104,6 +152,8 @@ private:
 
     x11::Answer<xcb_intern_atom_reply_t> m_protocols;
     x11::Answer<xcb_intern_atom_reply_t> m_delete;
+    x11::Answer<xcb_intern_atom_reply_t> m_activeWindow;
+    x11::Answer<xcb_intern_atom_reply_t> m_manager;
 };
 #endif
 

@@ -95,6 +95,8 @@ private slots:
     void comboItemWithMostMinutesIsApplied();
     void enterKey_data();
     void enterKey();
+    void heldKeyInAField_data();
+    void heldKeyInAField();
     void escapeCancelsWithoutCheck_data();
     void escapeCancelsWithoutCheck();
     void deactivationRunsNoCheck();
@@ -543,6 +545,39 @@ void tst_SettingsDialog::enterKey()
     // Enter in a combo box never adds what was typed to its list.
     QCOMPARE(m_dialog->findChild<QComboBox*>(QStringLiteral("Combo1"))->count(), 10);
     QCOMPARE(m_dialog->findChild<QComboBox*>(QStringLiteral("Combo2"))->count(), 10);
+}
+
+void tst_SettingsDialog::heldKeyInAField_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("left"); // after a press and three repeats, marked as such
+
+    QTest::newRow("Backspace repeats")
+        << int(Qt::Key_Backspace) << Qt::KeyboardModifiers() << QString() << "10 2";
+    QTest::newRow("a letter repeats") << int(Qt::Key_X) << Qt::KeyboardModifiers() << "x"
+                                      << "10 20 30xxxx";
+    QTest::newRow("Ctrl+Backspace deletes one word")
+        << int(Qt::Key_Backspace) << Qt::KeyboardModifiers(Qt::ControlModifier) << QString()
+        << "10 20 ";
+}
+
+void tst_SettingsDialog::heldKeyInAField()
+{
+    QFETCH(int, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(QString, text);
+    QFETCH(QString, left);
+
+    QVERIFY(showActive());
+    QWidget* const field = control(QStringLiteral("Text2"));
+    QVERIFY(testsupport::typeInto(field, QStringLiteral("10 20 30")));
+    for (const bool repeat : {false, true, true, true}) {
+        QTest::simulateEvent(m_dialog->windowHandle(), true, key, modifiers, text, repeat);
+    }
+    QTest::simulateEvent(m_dialog->windowHandle(), false, key, modifiers, text, false);
+    QCOMPARE(textOf(field), left);
 }
 
 void tst_SettingsDialog::escapeCancelsWithoutCheck_data()

@@ -365,12 +365,29 @@ class Holds:
 holds = None
 
 
-def unfocus():
-    """Takes the keyboard from the program on X11: it goes nowhere."""
-    from Xlib import X, display
-    x = display.Display()
-    x.set_input_focus(X.NONE, X.RevertToNone, X.CurrentTime)
-    x.sync()
+def keyboard_elsewhere():
+    """Puts the keyboard where it is not the program's to take back at will: on X11 in another
+    program's window (a bare window of the test's own), on Wayland in the clock window itself, as
+    the compositor hands it over (sway is kept from handing on, meanwhile). Returns the other
+    program's connection, whose window goes with it."""
+    if X11:
+        from Xlib import X, display
+        x = display.Display()
+        window = x.screen().root.create_window(0, 0, 200, 100, 0, x.screen().root_depth,
+                                               event_mask=X.KeyPressMask)
+        window.set_wm_name("Another program")
+        window.map()
+        x.sync()
+        run("xdotool", "search", "--sync", "--onlyvisible", "--name", "^Another program$",
+            "windowactivate" if DESKTOP != "bare" else "windowfocus", "--sync")
+        return x
+    if DESKTOP == "sway":
+        run("swaymsg", "focus_on_window_activation none")
+        run("swaymsg", f'[title="^{MAIN}$"] focus')
+        check(poll(3, lambda: program.find("frame", MAIN).getState().contains(
+            pyatspi.STATE_ACTIVE)), "sway gave the blocked clock window the keyboard")
+        run("swaymsg", "focus_on_window_activation smart")
+    return None
 
 
 def relabel_and_hold(*symbols):
@@ -653,6 +670,16 @@ def play(p):
     check(focused and all(f in ("button:" + LEFT, "button:" + RIGHT) for f in focused),
           f"the pushes and the pause gave the focus to the push buttons only ({focused})")
 
+    if DESKTOP == "sway" and holds.asked():
+        # While a clock runs, the settings dialog and then the clock window again, each a surface
+        # of its own, are left alone past the idle time: the display stays awake.
+        awake = []
+        for combo, window in (("alt+s", ("dialog", DIALOG)), ("Escape", ("frame", MAIN))):
+            key(combo)
+            awake += [p.shows(*window) and not time.sleep(holds.IDLE + 1.5) and holds.state()]
+        check(all(a and all(a.values()) for a in awake),
+              f"the dialog and then the clock window left alone while a clock runs: awake {awake}")
+
     # A refused value, then 1 minute for the left player.
     key("alt+s")
     check(p.shows("dialog", DIALOG), "Alt+S: the settings, as they were left")
@@ -790,20 +817,31 @@ def play(p):
     give_focus("Ostrevane")
     check(p.focus_on("button:OK"), "the message is in front, with the keyboard")
     said("the end of the game", "^alert Ostrevane", "^The Game Is Over")
-    # The clock window behind the message takes no click and no close, which bring the message to
-    # the front with the keys, wherever the keys were (GNOME's compositor has no pointer here, and
-    # its close keys go to the message).
-    if DESKTOP != "gnome":
-        # (Sway's clicks here are the screen reader's presses, which bypass any blocking.)
-        for attempt in ("click on Reset", "close box")[0 if X11 else 1:]:
-            # (Without a window manager nothing closes a window at the user's request, and no
-            # request comes with a time that could take the keys back from another program.)
-            if X11 and (DESKTOP != "bare" or attempt.startswith("click")):
-                unfocus()
+    # The clock window behind the message takes no click and no close request, and the desktop
+    # that hands it the keyboard (as a click or the window list does) hands it on to the message:
+    # each brings the message forward with the keys, from wherever they were. (Sway's clicks here
+    # would be the screen reader's presses, which bypass any blocking; GNOME's compositor takes no
+    # close request from outside, and its close keys go to the message.)
+    attempts = {"sway": ("activation", "close box"), "gnome": ("activation",)}
+    activated = []
+    on_window = lambda event: activated.append(role(event.source))  # noqa: E731
+    for attempt in attempts.get(DESKTOP, ("click on Reset", "close box")):
+        other = None
+        if attempt == "activation":
+            pyatspi.Registry.registerEventListener(on_window, "window:activate")
+            run("swaymsg", f'[title="^{MAIN}$"] focus') if DESKTOP == "sway" else strike("alt+Tab")
+        else:
+            other = keyboard_elsewhere()
             click(p.find("button", "Reset")) if attempt.startswith("click") else close_box(MAIN)
-            check(p.focus_on("button:OK") and p.shows("frame", MAIN)
-                  and p.shows("label", "Left clock: time is up, the game is over"),
-                  f"{attempt} behind the message: nothing but the message in front, with the keys")
+        check(p.focus_on("button:OK") and p.shows("frame", MAIN)
+              and p.shows("label", "Left clock: time is up, the game is over")
+              and (attempt != "activation" or activated[:1] == ["frame"]),
+              f"{attempt} behind the message: nothing but the message in front, with the keys "
+              f"(windows activated: {activated})")
+        if other:
+            other.close()
+        else:
+            pyatspi.Registry.deregisterEventListener(on_window, "window:activate")
     key("Return")
     give_focus(MAIN)
     check(p.focus_on("button:" + LEFT), "answered: the keys are the clock window's again")

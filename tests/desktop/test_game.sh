@@ -108,7 +108,10 @@ gnome)
     ;;
 sway)
     require sway swaymsg wtype grim
-    printf 'output HEADLESS-1 resolution 1280x1024\nxwayland disable\n' >"$WORK_DIR/sway.conf"
+    # Sway hands the keyboard on when a program asks for its own window only where told to (by
+    # default it marks the window as wanting attention): the game checks that the program asks.
+    printf 'output HEADLESS-1 resolution 1280x1024\nxwayland disable\n%s\n' \
+        'focus_on_window_activation smart' >"$WORK_DIR/sway.conf"
     WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
         sway -c "$WORK_DIR/sway.conf" >"$WORK_DIR/desktop.log" 2>&1 &
     started $!
