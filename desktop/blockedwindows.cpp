@@ -158,9 +158,10 @@ private:
 #endif
 
 #if defined(OSTREVANE_HAVE_WAYLAND)
-// On Wayland a compositor's close request for a blocked window reaches Qt as an event of the
-// window system's, which Qt 6.8 drops before any filter sees it (Qt 6.4 passes it on as the
-// window's own close, past the blocking). Each is seen here on its way to Qt, and goes no further.
+// On Wayland a compositor's close request for a blocked window reaches Qt 6.8 as an event of the
+// window system's, which Qt drops before any filter sees it; each is seen here on its way to Qt,
+// and goes no further. (Qt 6.4 delivers it as the window's own close, past both the blocking and
+// this handler, to the filter below.)
 class WaylandCloseRequests final : public QWindowSystemEventHandler
 {
 public:
@@ -181,8 +182,8 @@ public:
 #endif
 
 // A blocked window that the desktop activates (as a click does) hands the keyboard on. A close
-// request that reaches a blocked window past Qt's blocking is refused. Lives as long as the
-// application.
+// request that reaches a blocked window past Qt's blocking is refused, and brings the message
+// forward. Lives as long as the application.
 class BlockedInput : public QObject
 {
 public:
