@@ -4,10 +4,14 @@
 
 #include <alertsound.h>
 #include <clocktimer.h>
+#include <dialog.h>
 #include <form1.h>
+#include <frmabout.h>
+#include <help.h>
 #include <keepawake.h>
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>

@@ -4,20 +4,9 @@
 
 #include "testsupport.h"
 
-#include <dialog.h>
-#include <form1.h>
-#include <frmabout.h>
-#include <help.h>
 #include <spokentext.h>
 
-#include <QAbstractButton>
 #include <QAccessible>
-#include <QLabel>
-#include <QPushButton>
-#include <QTest>
-
-#include <functional>
-#include <memory>
 
 using clockcore::Side;
 Q_DECLARE_METATYPE(clockcore::Side)

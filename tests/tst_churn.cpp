@@ -6,21 +6,9 @@
 
 #include "testsupport.h"
 
-#include <dialog.h>
-#include <form1.h>
-#include <frmabout.h>
-#include <help.h>
-
-#include <QAction>
 #include <QElapsedTimer>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPushButton>
-#include <QTest>
-#include <QWindow>
-
-#include <functional>
-#include <vector>
 
 using testsupport::flushDeferredDeletes;
 using testsupport::windowsOfType;

@@ -3,21 +3,7 @@
 
 #include "testsupport.h"
 
-#include <dialog.h>
-#include <form1.h>
-#include <frmabout.h>
-#include <help.h>
-
-#include <QAction>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QSignalSpy>
-#include <QTest>
-#include <QTimer>
-
-#include <memory>
 
 using clockcore::Side;
 

@@ -3,14 +3,6 @@
 #include "testsupport.h"
 
 #include <blockedwindows.h>
-#include <form1.h>
-
-#include <QLabel>
-#include <QTest>
-#include <QTimer>
-#include <QWindow>
-
-#include <memory>
 
 using clockcore::Side;
 Q_DECLARE_METATYPE(clockcore::Side)

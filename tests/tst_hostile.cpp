@@ -4,15 +4,6 @@
 
 #include "testsupport.h"
 
-#include <dialog.h>
-#include <form1.h>
-
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
-
 using clockcore::Side;
 
 namespace {

@@ -4,16 +4,10 @@
 #include "testsupport.h"
 
 #include <appinfo.h>
-#include <frmabout.h>
-#include <help.h>
 #include <twips.h>
 
-#include <QApplication>
 #include <QFrame>
-#include <QLabel>
 #include <QLayout>
-#include <QPointer>
-#include <QPushButton>
 #include <QScreen>
 #include <QtTest>
 

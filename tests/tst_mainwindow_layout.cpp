@@ -3,19 +3,11 @@
 #include "testsupport.h"
 
 #include <artwork.h>
-#include <form1.h>
 
-#include <QAction>
-#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
-#include <QPushButton>
 #include <QRawFont>
-#include <QTest>
-#include <QTimer>
-
-#include <memory>
 
 namespace {
 

@@ -4,16 +4,6 @@
 
 #include "testsupport.h"
 
-#include <form1.h>
-
-#include <QAction>
-#include <QLabel>
-#include <QPushButton>
-#include <QTest>
-#include <QTimer>
-
-#include <memory>
-
 namespace {
 // One step: an action, then the state expected after it, written as describe() writes it:
 // "moves L/R labels L/R buttons <shown push buttons> focus <Set|1|2|other> menu <L|-><R|->

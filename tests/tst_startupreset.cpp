@@ -2,19 +2,6 @@
 
 #include "testsupport.h"
 
-#include <dialog.h>
-#include <form1.h>
-
-#include <QAction>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
-#include <QTimer>
-
-#include <memory>
-
 using clockcore::Side;
 
 // Not in an anonymous namespace: the test class, which has linkage, keeps it in lambdas' captures.
