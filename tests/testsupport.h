@@ -167,6 +167,13 @@ inline const char* sideName(clockcore::Side side)
     return side == clockcore::Side::Left ? "left" : "right";
 }
 
+// The settings dialog's four texts: left hours and minutes, right hours and minutes.
+inline QStringList fieldsOf(const Dialog* dialog)
+{
+    return {dialog->leftHoursText(), dialog->leftMinutesText(), dialog->rightHoursText(),
+            dialog->rightMinutesText()};
+}
+
 // Lets deleteLater() and WA_DeleteOnClose take effect now.
 inline void flushDeferredDeletes()
 {

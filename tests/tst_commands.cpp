@@ -29,12 +29,6 @@ private:
         }
         return dialog;
     }
-
-    static QStringList fieldsOf(const Dialog* dialog)
-    {
-        return {dialog->leftHoursText(), dialog->leftMinutesText(), dialog->rightHoursText(),
-                dialog->rightMinutesText()};
-    }
 private slots:
     void init() { QVERIFY(openClockWindow()); }
     void cleanup() { closeClockWindow(); }
@@ -118,7 +112,7 @@ private slots:
         QTest::mouseClick(dialog->findChild<QPushButton*>("OKButton"), Qt::LeftButton);
         QCOMPARE(shown(Side::Left), QStringLiteral("0:5:00"));
         QCOMPARE(openSettings(true), dialog);
-        QCOMPARE(fieldsOf(dialog), (QStringList{"0", "00", "0", "05"}));
+        QCOMPARE(testsupport::fieldsOf(dialog), (QStringList{"0", "00", "0", "05"}));
     }
 
     // The close box applies like OK and destroys the dialog; the next reading creates it
@@ -140,7 +134,7 @@ private slots:
         QCOMPARE(shown(Side::Right), QStringLiteral("0:5:00"));
         Dialog* fresh = form->existingSettingsDialog();
         QVERIFY(fresh != nullptr && !fresh->isVisible());
-        QCOMPARE(fieldsOf(fresh), (QStringList{"0", "05", "0", "05"}));
+        QCOMPARE(testsupport::fieldsOf(fresh), (QStringList{"0", "05", "0", "05"}));
     }
 
     // A clock that runs out while the main window is hidden behind the settings: the message
