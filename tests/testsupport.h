@@ -293,6 +293,44 @@ protected:
         pusher == clockcore::Side::Left ? form->Command2_Click() : form->Command1_Click();
     }
 
+    // One step of play, by real input or by the clock's own calls: "click1", "click2", "space",
+    // "ctrl L", "pause", "reset", "alt P", "tick L 3" (three ticks of the left clock) or
+    // "seconds R 60" (the right clock set to 60 s).
+    void perform(const QString& action)
+    {
+        const QStringList words = action.split(' ');
+        const QString& verb = words.front();
+        const clockcore::Side side =
+            words.value(1) == "R" ? clockcore::Side::Right : clockcore::Side::Left;
+        if (!form->isActiveWindow()) {
+            QVERIFY(activate(form.get()));
+        }
+        if (verb == "click1" || verb == "click2") {
+            QTest::mouseClick(button(verb == "click1" ? "Command1" : "Command2"), Qt::LeftButton);
+        } else if (verb == "space") {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        } else if (verb == "ctrl") {
+            const Qt::Key key = static_cast<Qt::Key>(words.at(1).at(0).unicode());
+            QTest::keyClick(QApplication::focusWidget(), key, Qt::ControlModifier);
+        } else if (verb == "pause" || verb == "reset") {
+            QTest::mouseClick(button(verb == "pause" ? "CommPause" : "CommReset"), Qt::LeftButton);
+        } else if (verb == "alt") {
+            // An access key clicks its button with a short animation, after the key.
+            auto* button = find<QPushButton>(words.at(1) == "P" ? "CommPause" : "CommReset");
+            QTest::keyClick(QApplication::focusWidget(), words.at(1).at(0).toLower().unicode(),
+                            Qt::AltModifier);
+            QTRY_VERIFY(!button->isDown());
+        } else if (verb == "tick") {
+            for (int i = 0; i < words.at(2).toInt(); ++i) {
+                QVERIFY(tick(side));
+            }
+        } else if (verb == "seconds") {
+            form->clockState().seconds(side) = static_cast<qint16>(words.at(2).toInt());
+        } else {
+            QFAIL(qPrintable("unknown step " + action));
+        }
+    }
+
     std::unique_ptr<Form1> form;
     std::unique_ptr<MessageBoxCloser> boxes;
     int beeps = 0;
@@ -300,3 +338,5 @@ protected:
 };
 
 } // namespace testsupport
+
+Q_DECLARE_METATYPE(clockcore::Side)

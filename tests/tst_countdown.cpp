@@ -5,7 +5,6 @@
 #include <blockedwindows.h>
 
 using clockcore::Side;
-Q_DECLARE_METATYPE(clockcore::Side)
 
 namespace {
 
