@@ -50,312 +50,301 @@ class tst_InfoWindows : public QObject
     Q_OBJECT
 
 private slots:
-    void cleanup();
-
-    void helpWindow();
-    void helpLines_data();
-    void helpLines();
-    void helpOkHidesAndShowsAgainWhereLeft();
-
-    void aboutTexts_data();
-    void aboutTexts();
-    void aboutWindow();
-    void aboutLabels_data();
-    void aboutLabels();
-    void aboutIconAndRule();
-};
-
-void tst_InfoWindows::cleanup()
-{
-    flushDeferredDeletes();
-    qDeleteAll(QApplication::topLevelWidgets());
-}
-
-void tst_InfoWindows::helpWindow()
-{
-    QPointer<Help> help = new Help;
-    QCOMPARE(help->objectName(), QStringLiteral("Help"));
-    QCOMPARE(help->windowTitle(), QStringLiteral("General Help"));
-    QCOMPARE(help->windowType(), Qt::Window);
-    QVERIFY(help->windowFlags().testFlags(Qt::WindowMinMaxButtonsHint));
-    QVERIFY(help->windowFlags().testFlag(Qt::WindowCloseButtonHint));
-    QCOMPARE(help->size(), twips::size(4530, 4995));
-    QVERIFY(help->minimumSize() != help->maximumSize());
-    QVERIFY(help->autoFillBackground());
-    QCOMPARE(help->palette().color(QPalette::Window), QColor(255, 255, 255));
-    QCOMPARE(help->layout(), nullptr);
-    QCOMPARE(focusTakers(help), QStringList{QStringLiteral("Command1")});
-
-    auto* ok = help->findChild<QPushButton*>(QStringLiteral("Command1"));
-    QVERIFY(ok != nullptr);
-    QCOMPARE(ok->text(), QStringLiteral("OK"));
-    QCOMPARE(ok->geometry(), twips::rect(3840, 3840, 615, 375));
-    QCOMPARE(ok->font().family(), QStringLiteral("Times New Roman"));
-    QCOMPARE(ok->font().pointSizeF(), 14.25);
-    QVERIFY(!ok->isDefault());
-    QVERIFY(!ok->autoDefault());
-
-    // Resizing the window leaves the controls where they were.
-    QVERIFY(showActive(help));
-    QCOMPARE(QApplication::focusWidget(), ok);
-    // Neither Esc nor Enter closes it.
-    for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_Return}) {
-        QTest::keyClick(ok, key);
-        QCoreApplication::processEvents();
+    void cleanup()
+    {
         flushDeferredDeletes();
-        QVERIFY(!help.isNull() && help->isVisible());
+        qDeleteAll(QApplication::topLevelWidgets());
     }
-    help->resize(help->size() * 2);
-    QTRY_COMPARE(help->size(), twips::size(4530, 4995) * 2);
-    QCOMPARE(ok->geometry(), twips::rect(3840, 3840, 615, 375));
-}
 
-void tst_InfoWindows::helpLines_data()
-{
-    QTest::addColumn<int>("top");
-    QTest::addColumn<int>("height");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QColor>("background");
-    QTest::addColumn<QColor>("textColour"); // invalid: the desktop's usual text colour
-    QTest::addColumn<QString>("family");
-    QTest::addColumn<double>("points");
-    QTest::addColumn<bool>("underline");
+    void helpWindow()
+    {
+        QPointer<Help> help = new Help;
+        QCOMPARE(help->objectName(), QStringLiteral("Help"));
+        QCOMPARE(help->windowTitle(), QStringLiteral("General Help"));
+        QCOMPARE(help->windowType(), Qt::Window);
+        QVERIFY(help->windowFlags().testFlags(Qt::WindowMinMaxButtonsHint));
+        QVERIFY(help->windowFlags().testFlag(Qt::WindowCloseButtonHint));
+        QCOMPARE(help->size(), twips::size(4530, 4995));
+        QVERIFY(help->minimumSize() != help->maximumSize());
+        QVERIFY(help->autoFillBackground());
+        QCOMPARE(help->palette().color(QPalette::Window), QColor(255, 255, 255));
+        QCOMPARE(help->layout(), nullptr);
+        QCOMPARE(focusTakers(help), QStringList{QStringLiteral("Command1")});
 
-    const QColor paleYellow(255, 255, 128);
-    const QColor palerYellow(255, 255, 192);
-    const QString arial = QStringLiteral("Arial");
-    QTest::newRow("Label1") << 120 << 615 << QStringLiteral("Short Help for Corvatine Program")
-                            << QColor(128, 255, 128) << QColor(255, 0, 0)
-                            << QStringLiteral("Courier New") << 12.0 << true;
-    QTest::newRow("Label2")
-        << 720 << 495
-        << QStringLiteral(
-               "Well, the program is very easy to use. But if you need some help - here it is.")
-        << paleYellow << QColor() << arial << 8.25 << false;
-    QTest::newRow("Label3")
-        << 1200 << 495
-        << QStringLiteral("To set the time for the left and the right player, use SET button.")
-        << palerYellow << QColor() << arial << 8.25 << false;
-    QTest::newRow("Label4")
-        << 1680 << 855
-        << QStringLiteral("To start the game, push the button with the ARROW. It is very like to "
-                          "any material chess clock. Remember, that the player who is NOT moving "
-                          "first must push the button on his side.")
-        << paleYellow << QColor() << arial << 8.25 << false;
-    QTest::newRow("Label5")
-        << 2520 << 495
-        << QStringLiteral(
-               "To reset the last settings and start the game anew, push the RESET button.")
-        << palerYellow << QColor() << arial << 8.25 << false;
-    QTest::newRow("Label6")
-        << 3000 << 615
-        << QStringLiteral("Hint: one player can use SPACE as a starting/push down button while "
-                          "the other can use left mouse BUTTON for this purpose.")
-        << paleYellow << QColor(192, 0, 0) << arial << 8.25 << false;
-}
+        auto* ok = help->findChild<QPushButton*>(QStringLiteral("Command1"));
+        QVERIFY(ok != nullptr);
+        QCOMPARE(ok->text(), QStringLiteral("OK"));
+        QCOMPARE(ok->geometry(), twips::rect(3840, 3840, 615, 375));
+        QCOMPARE(ok->font().family(), QStringLiteral("Times New Roman"));
+        QCOMPARE(ok->font().pointSizeF(), 14.25);
+        QVERIFY(!ok->isDefault());
+        QVERIFY(!ok->autoDefault());
 
-void tst_InfoWindows::helpLines()
-{
-    QFETCH(int, top);
-    QFETCH(int, height);
-    QFETCH(QString, text);
-    QFETCH(QColor, background);
-    QFETCH(QColor, textColour);
-    QFETCH(QString, family);
-    QFETCH(double, points);
-    QFETCH(bool, underline);
-
-    auto* help = new Help;
-    QVERIFY(showActive(help));
-    auto* label = help->findChild<QLabel*>(QString::fromLatin1(QTest::currentDataTag()));
-    QVERIFY(label != nullptr);
-
-    if (label->objectName() == QStringLiteral("Label1")) {
-        // The heading is followed by credits of the program's own.
-        QVERIFY2(label->text().startsWith(text + QLatin1Char(' ')) ||
-                     label->text().startsWith(text + QLatin1Char('\n')),
-                 qPrintable(label->text()));
-        QVERIFY(label->text().size() > text.size() + 1);
-    } else {
-        QCOMPARE(label->text(), text);
+        // Resizing the window leaves the controls where they were.
+        QVERIFY(showActive(help));
+        QCOMPARE(QApplication::focusWidget(), ok);
+        // Neither Esc nor Enter closes it.
+        for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_Return}) {
+            QTest::keyClick(ok, key);
+            QCoreApplication::processEvents();
+            flushDeferredDeletes();
+            QVERIFY(!help.isNull() && help->isVisible());
+        }
+        help->resize(help->size() * 2);
+        QTRY_COMPARE(help->size(), twips::size(4530, 4995) * 2);
+        QCOMPARE(ok->geometry(), twips::rect(3840, 3840, 615, 375));
     }
-    QCOMPARE(label->textFormat(), Qt::PlainText);
-    QCOMPARE(label->geometry(), QRect(twips::px(120), top / twips::perPixel, twips::px(4335),
-                                      height / twips::perPixel));
-    QVERIFY(label->autoFillBackground());
-    QCOMPARE(label->palette().color(QPalette::Window), background);
-    QCOMPARE(label->palette().color(QPalette::WindowText),
-             textColour.isValid() ? textColour
-                                  : QApplication::palette().color(QPalette::WindowText));
-    QCOMPARE(label->font().family(), family);
-    QCOMPARE(label->font().pointSizeF(), points);
-    QCOMPARE(label->font().underline(), underline);
-    QVERIFY(label->wordWrap());
-    QCOMPARE(label->alignment(), Qt::AlignLeft | Qt::AlignTop);
-    verifyTextFits(label);
-}
 
-void tst_InfoWindows::helpOkHidesAndShowsAgainWhereLeft()
-{
-    QPointer<Help> help = new Help;
-    QVERIFY(showActive(help));
-    const QRect screenArea = help->screen()->availableGeometry();
-    QVERIFY2((help->geometry().center() - screenArea.center()).manhattanLength() <= 1,
-             "first shown centred on the screen");
+    void helpLines_data()
+    {
+        QTest::addColumn<int>("top");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QColor>("background");
+        QTest::addColumn<QColor>("textColour"); // invalid: the desktop's usual text colour
+        QTest::addColumn<QString>("family");
+        QTest::addColumn<double>("points");
+        QTest::addColumn<bool>("underline");
 
-    const QPoint whereUserLeftIt = screenArea.topLeft() + QPoint(17, 23);
-    help->move(whereUserLeftIt);
-    QTRY_COMPARE(help->pos(), whereUserLeftIt);
+        const QColor paleYellow(255, 255, 128);
+        const QColor palerYellow(255, 255, 192);
+        const QString arial = QStringLiteral("Arial");
+        QTest::newRow("Label1") << 120 << 615 << QStringLiteral("Short Help for Corvatine Program")
+                                << QColor(128, 255, 128) << QColor(255, 0, 0)
+                                << QStringLiteral("Courier New") << 12.0 << true;
+        QTest::newRow("Label2")
+            << 720 << 495
+            << QStringLiteral(
+                   "Well, the program is very easy to use. But if you need some help - here it is.")
+            << paleYellow << QColor() << arial << 8.25 << false;
+        QTest::newRow("Label3")
+            << 1200 << 495
+            << QStringLiteral("To set the time for the left and the right player, use SET button.")
+            << palerYellow << QColor() << arial << 8.25 << false;
+        QTest::newRow("Label4")
+            << 1680 << 855
+            << QStringLiteral(
+                   "To start the game, push the button with the ARROW. It is very like to "
+                   "any material chess clock. Remember, that the player who is NOT moving "
+                   "first must push the button on his side.")
+            << paleYellow << QColor() << arial << 8.25 << false;
+        QTest::newRow("Label5")
+            << 2520 << 495
+            << QStringLiteral(
+                   "To reset the last settings and start the game anew, push the RESET button.")
+            << palerYellow << QColor() << arial << 8.25 << false;
+        QTest::newRow("Label6")
+            << 3000 << 615
+            << QStringLiteral("Hint: one player can use SPACE as a starting/push down button while "
+                              "the other can use left mouse BUTTON for this purpose.")
+            << paleYellow << QColor(192, 0, 0) << arial << 8.25 << false;
+    }
 
-    auto* ok = help->findChild<QPushButton*>(QStringLiteral("Command1"));
-    QVERIFY(ok != nullptr);
-    QTest::mouseClick(ok, Qt::LeftButton);
-    QTRY_VERIFY(!help->isVisible());
-    flushDeferredDeletes();
-    QVERIFY2(!help.isNull(), "OK only hides the window");
+    void helpLines()
+    {
+        QFETCH(int, top);
+        QFETCH(int, height);
+        QFETCH(QString, text);
+        QFETCH(QColor, background);
+        QFETCH(QColor, textColour);
+        QFETCH(QString, family);
+        QFETCH(double, points);
+        QFETCH(bool, underline);
 
-    QVERIFY(showActive(help));
-    QCOMPARE(help->pos(), whereUserLeftIt);
-}
-
-void tst_InfoWindows::aboutTexts_data()
-{
-    QTest::addColumn<QString>("objectName"); // empty: the window's caption
-    QTest::addColumn<QString>("exact");
-    QTest::addColumn<QString>("fromAppInfo");
-
-    QTest::newRow("caption") << QString() << QStringLiteral("About Ostrevane")
-                             << QStringLiteral("About ") + QString::fromLatin1(appinfo::title);
-    QTest::newRow("version") << QStringLiteral("lblVersion")
-                             << QStringLiteral("V. 1.0.0 of April 2001")
-                             << QStringLiteral("V. %1.%2.%3 of April 2001")
-                                    .arg(appinfo::versionMajor)
-                                    .arg(appinfo::versionMinor)
-                                    .arg(appinfo::versionRevision);
-}
-
-void tst_InfoWindows::aboutTexts()
-{
-    QFETCH(QString, objectName);
-    QFETCH(QString, exact);
-    QFETCH(QString, fromAppInfo);
-
-    auto* about = new frmAbout;
-    QString shown = about->windowTitle();
-    if (!objectName.isEmpty()) {
-        auto* label = about->findChild<QLabel*>(objectName);
+        auto* help = new Help;
+        QVERIFY(showActive(help));
+        auto* label = help->findChild<QLabel*>(QString::fromLatin1(QTest::currentDataTag()));
         QVERIFY(label != nullptr);
-        shown = label->text();
-    }
-    QCOMPARE(shown, fromAppInfo);
-    QCOMPARE(shown, exact);
-}
 
-void tst_InfoWindows::aboutWindow()
-{
-    QPointer<frmAbout> about = new frmAbout;
-    QCOMPARE(about->objectName(), QStringLiteral("frmAbout"));
-    QCOMPARE(about->windowType(), Qt::Tool);
-    QVERIFY(about->windowFlags().testFlag(Qt::WindowCloseButtonHint));
-    QVERIFY(!about->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
-    QVERIFY(!about->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
-    QCOMPARE(about->minimumSize(), twips::size(5820, 3645));
-    QCOMPARE(about->maximumSize(), twips::size(5820, 3645));
-    QVERIFY(about->testAttribute(Qt::WA_DeleteOnClose));
-    QCOMPARE(focusTakers(about), QStringList{QStringLiteral("cmdOK")});
-
-    QVERIFY(showActive(about));
-    QCOMPARE(about->geometry(), QRect(QPoint(156, 129), twips::size(5820, 3645)));
-    auto* ok = about->findChild<QPushButton*>(QStringLiteral("cmdOK"));
-    QVERIFY(ok != nullptr);
-    QCOMPARE(ok->text(), QStringLiteral("OK"));
-    QCOMPARE(ok->geometry(), twips::rect(4800, 2760, 780, 345));
-    QVERIFY(ok->isDefault());
-    QCOMPARE(QApplication::focusWidget(), ok);
-}
-
-void tst_InfoWindows::aboutLabels_data()
-{
-    QTest::addColumn<QRect>("geometry");
-    QTest::addColumn<QString>("family");
-    QTest::addColumn<double>("points");
-    QTest::addColumn<bool>("bold");
-    QTest::addColumn<bool>("italic");
-    QTest::addColumn<QColor>("textColour"); // invalid: the desktop's window text colour
-
-    QTest::newRow("Label1") << twips::rect(840, 120, 3015, 855) << QStringLiteral("Times New Roman")
-                            << 12.0 << true << false << QColor();
-    QTest::newRow("lblVersion") << twips::rect(4200, 120, 1365, 585)
-                                << QStringLiteral("Courier New") << 8.25 << false << false
-                                << QColor();
-    QTest::newRow("lblDescription")
-        << twips::rect(840, 1080, 4725, 1245) << QStringLiteral("Times New Roman") << 9.75 << true
-        << true << QColor(255, 255, 255);
-}
-
-void tst_InfoWindows::aboutLabels()
-{
-    QFETCH(QRect, geometry);
-    QFETCH(QString, family);
-    QFETCH(double, points);
-    QFETCH(bool, bold);
-    QFETCH(bool, italic);
-    QFETCH(QColor, textColour);
-
-    auto* about = new frmAbout;
-    QVERIFY(showActive(about));
-    auto* label = about->findChild<QLabel*>(QString::fromLatin1(QTest::currentDataTag()));
-    QVERIFY(label != nullptr);
-    QCOMPARE(label->geometry(), geometry);
-    QCOMPARE(label->font().family(), family);
-    QCOMPARE(label->font().pointSizeF(), points);
-    QCOMPARE(label->font().bold(), bold);
-    QCOMPARE(label->font().italic(), italic);
-    QCOMPARE(label->palette().color(QPalette::WindowText),
-             textColour.isValid() ? textColour
-                                  : QApplication::palette().color(QPalette::WindowText));
-    QVERIFY(label->wordWrap());
-    QVERIFY(!label->text().isEmpty());
-    verifyTextFits(label);
-    if (textColour == QColor(Qt::white)) {
-        // White text needs a background of its own to be read on.
+        if (label->objectName() == QStringLiteral("Label1")) {
+            // The heading is followed by credits of the program's own.
+            QVERIFY2(label->text().startsWith(text + QLatin1Char(' ')) ||
+                         label->text().startsWith(text + QLatin1Char('\n')),
+                     qPrintable(label->text()));
+            QVERIFY(label->text().size() > text.size() + 1);
+        } else {
+            QCOMPARE(label->text(), text);
+        }
+        QCOMPARE(label->textFormat(), Qt::PlainText);
+        QCOMPARE(label->geometry(), QRect(twips::px(120), top / twips::perPixel, twips::px(4335),
+                                          height / twips::perPixel));
         QVERIFY(label->autoFillBackground());
-        QVERIFY(qGray(label->palette().color(QPalette::Window).rgb()) < 128);
+        QCOMPARE(label->palette().color(QPalette::Window), background);
+        QCOMPARE(label->palette().color(QPalette::WindowText),
+                 textColour.isValid() ? textColour
+                                      : QApplication::palette().color(QPalette::WindowText));
+        QCOMPARE(label->font().family(), family);
+        QCOMPARE(label->font().pointSizeF(), points);
+        QCOMPARE(label->font().underline(), underline);
+        QVERIFY(label->wordWrap());
+        QCOMPARE(label->alignment(), Qt::AlignLeft | Qt::AlignTop);
+        verifyTextFits(label);
     }
-}
 
-void tst_InfoWindows::aboutIconAndRule()
-{
-    auto* about = new frmAbout;
+    void helpOkHidesAndShowsAgainWhereLeft()
+    {
+        QPointer<Help> help = new Help;
+        QVERIFY(showActive(help));
+        const QRect screenArea = help->screen()->availableGeometry();
+        QVERIFY2((help->geometry().center() - screenArea.center()).manhattanLength() <= 1,
+                 "first shown centred on the screen");
 
-    auto* title = about->findChild<QLabel*>(QStringLiteral("Label1"));
-    QVERIFY(title != nullptr);
-    QVERIFY2(title->text().startsWith(QStringLiteral("Corvatine\n")), qPrintable(title->text()));
+        const QPoint whereUserLeftIt = screenArea.topLeft() + QPoint(17, 23);
+        help->move(whereUserLeftIt);
+        QTRY_COMPARE(help->pos(), whereUserLeftIt);
 
-    auto* picIcon = about->findChild<QLabel*>(QStringLiteral("picIcon"));
-    QVERIFY(picIcon != nullptr);
-    QCOMPARE(picIcon->geometry(), twips::rect(120, 120, 540, 540));
-    const QPixmap picture = picIcon->pixmap();
-    QVERIFY(!picture.isNull());
-    QCOMPARE(picture.size(), QSize(32, 32));
-    QVERIFY(!picIcon->hasScaledContents());
-    QCOMPARE(picIcon->alignment(), Qt::AlignLeft | Qt::AlignTop);
+        auto* ok = help->findChild<QPushButton*>(QStringLiteral("Command1"));
+        QVERIFY(ok != nullptr);
+        QTest::mouseClick(ok, Qt::LeftButton);
+        QTRY_VERIFY(!help->isVisible());
+        flushDeferredDeletes();
+        QVERIFY2(!help.isNull(), "OK only hides the window");
 
-    auto* version = about->findChild<QLabel*>(QStringLiteral("lblVersion"));
-    QVERIFY(version != nullptr);
-    QCOMPARE(version->frameShape(), QFrame::Box);
-    QCOMPARE(version->lineWidth(), 1);
-    QVERIFY(!version->autoFillBackground());
-    // The version text is wider than its label, so it takes more than one line.
-    const int oneLine = QFontMetrics(version->font()).height();
-    QVERIFY(version->heightForWidth(version->width()) > oneLine + 2 * version->frameWidth());
+        QVERIFY(showActive(help));
+        QCOMPARE(help->pos(), whereUserLeftIt);
+    }
 
-    auto* rule = about->findChild<QFrame*>(QStringLiteral("Line1"));
-    QVERIFY(rule != nullptr);
-    QCOMPARE(rule->geometry(), QRect(QPoint(7, 164), QPoint(376, 164)));
-    QVERIFY(rule->autoFillBackground());
-    QCOMPARE(rule->palette().color(QPalette::Window), QColor(128, 128, 128));
-}
+    void aboutTexts_data()
+    {
+        QTest::addColumn<QString>("objectName"); // empty: the window's caption
+        QTest::addColumn<QString>("exact");
+        QTest::addColumn<QString>("fromAppInfo");
+
+        QTest::newRow("caption") << QString() << QStringLiteral("About Ostrevane")
+                                 << QStringLiteral("About ") + QString::fromLatin1(appinfo::title);
+        QTest::newRow("version") << QStringLiteral("lblVersion")
+                                 << QStringLiteral("V. 1.0.0 of April 2001")
+                                 << QStringLiteral("V. %1.%2.%3 of April 2001")
+                                        .arg(appinfo::versionMajor)
+                                        .arg(appinfo::versionMinor)
+                                        .arg(appinfo::versionRevision);
+    }
+
+    void aboutTexts()
+    {
+        QFETCH(QString, objectName);
+        QFETCH(QString, exact);
+        QFETCH(QString, fromAppInfo);
+
+        auto* about = new frmAbout;
+        QString shown = about->windowTitle();
+        if (!objectName.isEmpty()) {
+            auto* label = about->findChild<QLabel*>(objectName);
+            QVERIFY(label != nullptr);
+            shown = label->text();
+        }
+        QCOMPARE(shown, fromAppInfo);
+        QCOMPARE(shown, exact);
+    }
+
+    void aboutWindow()
+    {
+        QPointer<frmAbout> about = new frmAbout;
+        QCOMPARE(about->objectName(), QStringLiteral("frmAbout"));
+        QCOMPARE(about->windowType(), Qt::Tool);
+        QVERIFY(about->windowFlags().testFlag(Qt::WindowCloseButtonHint));
+        QVERIFY(!about->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+        QVERIFY(!about->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+        QCOMPARE(about->minimumSize(), twips::size(5820, 3645));
+        QCOMPARE(about->maximumSize(), twips::size(5820, 3645));
+        QVERIFY(about->testAttribute(Qt::WA_DeleteOnClose));
+        QCOMPARE(focusTakers(about), QStringList{QStringLiteral("cmdOK")});
+
+        QVERIFY(showActive(about));
+        QCOMPARE(about->geometry(), QRect(QPoint(156, 129), twips::size(5820, 3645)));
+        auto* ok = about->findChild<QPushButton*>(QStringLiteral("cmdOK"));
+        QVERIFY(ok != nullptr);
+        QCOMPARE(ok->text(), QStringLiteral("OK"));
+        QCOMPARE(ok->geometry(), twips::rect(4800, 2760, 780, 345));
+        QVERIFY(ok->isDefault());
+        QCOMPARE(QApplication::focusWidget(), ok);
+    }
+
+    void aboutLabels_data()
+    {
+        QTest::addColumn<QRect>("geometry");
+        QTest::addColumn<QString>("family");
+        QTest::addColumn<double>("points");
+        QTest::addColumn<bool>("bold");
+        QTest::addColumn<bool>("italic");
+        QTest::addColumn<QColor>("textColour"); // invalid: the desktop's window text colour
+
+        QTest::newRow("Label1") << twips::rect(840, 120, 3015, 855)
+                                << QStringLiteral("Times New Roman") << 12.0 << true << false
+                                << QColor();
+        QTest::newRow("lblVersion")
+            << twips::rect(4200, 120, 1365, 585) << QStringLiteral("Courier New") << 8.25 << false
+            << false << QColor();
+        QTest::newRow("lblDescription")
+            << twips::rect(840, 1080, 4725, 1245) << QStringLiteral("Times New Roman") << 9.75
+            << true << true << QColor(255, 255, 255);
+    }
+
+    void aboutLabels()
+    {
+        QFETCH(QRect, geometry);
+        QFETCH(QString, family);
+        QFETCH(double, points);
+        QFETCH(bool, bold);
+        QFETCH(bool, italic);
+        QFETCH(QColor, textColour);
+
+        auto* about = new frmAbout;
+        QVERIFY(showActive(about));
+        auto* label = about->findChild<QLabel*>(QString::fromLatin1(QTest::currentDataTag()));
+        QVERIFY(label != nullptr);
+        QCOMPARE(label->geometry(), geometry);
+        QCOMPARE(label->font().family(), family);
+        QCOMPARE(label->font().pointSizeF(), points);
+        QCOMPARE(label->font().bold(), bold);
+        QCOMPARE(label->font().italic(), italic);
+        QCOMPARE(label->palette().color(QPalette::WindowText),
+                 textColour.isValid() ? textColour
+                                      : QApplication::palette().color(QPalette::WindowText));
+        QVERIFY(label->wordWrap());
+        QVERIFY(!label->text().isEmpty());
+        verifyTextFits(label);
+        if (textColour == QColor(Qt::white)) {
+            // White text needs a background of its own to be read on.
+            QVERIFY(label->autoFillBackground());
+            QVERIFY(qGray(label->palette().color(QPalette::Window).rgb()) < 128);
+        }
+    }
+
+    void aboutIconAndRule()
+    {
+        auto* about = new frmAbout;
+
+        auto* title = about->findChild<QLabel*>(QStringLiteral("Label1"));
+        QVERIFY(title != nullptr);
+        QVERIFY2(title->text().startsWith(QStringLiteral("Corvatine\n")),
+                 qPrintable(title->text()));
+
+        auto* picIcon = about->findChild<QLabel*>(QStringLiteral("picIcon"));
+        QVERIFY(picIcon != nullptr);
+        QCOMPARE(picIcon->geometry(), twips::rect(120, 120, 540, 540));
+        const QPixmap picture = picIcon->pixmap();
+        QVERIFY(!picture.isNull());
+        QCOMPARE(picture.size(), QSize(32, 32));
+        QVERIFY(!picIcon->hasScaledContents());
+        QCOMPARE(picIcon->alignment(), Qt::AlignLeft | Qt::AlignTop);
+
+        auto* version = about->findChild<QLabel*>(QStringLiteral("lblVersion"));
+        QVERIFY(version != nullptr);
+        QCOMPARE(version->frameShape(), QFrame::Box);
+        QCOMPARE(version->lineWidth(), 1);
+        QVERIFY(!version->autoFillBackground());
+        // The version text is wider than its label, so it takes more than one line.
+        const int oneLine = QFontMetrics(version->font()).height();
+        QVERIFY(version->heightForWidth(version->width()) > oneLine + 2 * version->frameWidth());
+
+        auto* rule = about->findChild<QFrame*>(QStringLiteral("Line1"));
+        QVERIFY(rule != nullptr);
+        QCOMPARE(rule->geometry(), QRect(QPoint(7, 164), QPoint(376, 164)));
+        QVERIFY(rule->autoFillBackground());
+        QCOMPARE(rule->palette().color(QPalette::Window), QColor(128, 128, 128));
+    }
+};
 
 QTEST_MAIN(tst_InfoWindows)
 #include "tst_infowindows.moc"
