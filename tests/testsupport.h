@@ -63,7 +63,7 @@ public:
     void whileOpen(std::function<void(QMessageBox*)> action) { m_whileOpen = std::move(action); }
     bool waitForAnswers()
     {
-        return QTest::qWaitFor([] { return openBox() == nullptr; });
+        return QTest::qWaitFor([] { return openBoxes().isEmpty(); });
     }
 
 protected:
@@ -76,14 +76,15 @@ protected:
     }
 
 private:
-    static QMessageBox* openBox()
+    static QList<QMessageBox*> openBoxes()
     {
+        QList<QMessageBox*> open;
         for (QWidget* widget : QApplication::topLevelWidgets()) {
             if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible()) {
-                return box;
+                open.append(box);
             }
         }
-        return nullptr;
+        return open;
     }
     void record(QMessageBox* box)
     {
@@ -100,11 +101,7 @@ private:
             return;
         }
         const QScopedValueRollback answering(m_answering, true);
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            auto* box = qobject_cast<QMessageBox*>(widget);
-            if (box == nullptr || !box->isVisible()) {
-                continue;
-            }
+        for (QMessageBox* box : openBoxes()) {
             record(box);
             if (m_whileOpen) {
                 m_whileOpen(box);
