@@ -16,12 +16,13 @@
 
 namespace {
 
-QImage readOrFail(const QString& path, QString& error)
+// The picture, or a null image with the reader's reason in the log.
+QImage readPicture(const QString& path)
 {
     QImageReader reader(path);
     const QImage image = reader.read();
     if (image.isNull()) {
-        error = QStringLiteral("%1: %2").arg(path, reader.errorString());
+        qWarning("%s: %s", qPrintable(path), qPrintable(reader.errorString()));
     }
     return image;
 }
@@ -72,15 +73,11 @@ private slots:
         QTest::addColumn<QString>("path");
         QTest::addColumn<QSize>("size");
 
-        QTest::newRow("background")
-            << QString::fromLatin1(artwork::backgroundPath) << artwork::backgroundSize;
-        QTest::newRow("icon") << QString::fromLatin1(artwork::iconPath) << artwork::iconSize;
-        QTest::newRow("banner1") << QString::fromLatin1(artwork::banner1Path)
-                                 << artwork::banner1Size;
-        QTest::newRow("banner2") << QString::fromLatin1(artwork::banner2Path)
-                                 << artwork::banner2Size;
-        QTest::newRow("banner3") << QString::fromLatin1(artwork::banner3Path)
-                                 << artwork::banner3Size;
+        QTest::newRow("background") << QString(artwork::backgroundPath) << artwork::backgroundSize;
+        QTest::newRow("icon") << QString(artwork::iconPath) << artwork::iconSize;
+        QTest::newRow("banner1") << QString(artwork::banner1Path) << artwork::banner1Size;
+        QTest::newRow("banner2") << QString(artwork::banner2Path) << artwork::banner2Size;
+        QTest::newRow("banner3") << QString(artwork::banner3Path) << artwork::banner3Size;
     }
 
     void picture()
@@ -88,9 +85,8 @@ private slots:
         QFETCH(QString, path);
         QFETCH(QSize, size);
 
-        QString error;
-        const QImage image = readOrFail(path, error);
-        QVERIFY2(!image.isNull(), qPrintable(error));
+        const QImage image = readPicture(path);
+        QVERIFY(!image.isNull());
         QCOMPARE(image.size(), size);
 
         // A stand-in is one or two flat colours; any real drawing has many colours and a wide
@@ -130,9 +126,8 @@ private slots:
     {
         QFETCH(int, row);
 
-        QString error;
-        const QImage image = readOrFail(QString::fromLatin1(artwork::backgroundPath), error);
-        QVERIFY2(!image.isNull(), qPrintable(error));
+        const QImage image = readPicture(artwork::backgroundPath);
+        QVERIFY(!image.isNull());
 
         // JPEG and the faint clouding of the stone move a flat square by a few levels at most; the
         // two greys lie 36 levels apart, so a square of the wrong grey cannot pass.
@@ -158,10 +153,8 @@ private slots:
 
     void icon()
     {
-        QString error;
-        const QImage image = readOrFail(QString::fromLatin1(artwork::iconPath), error);
-        QVERIFY2(!image.isNull(), qPrintable(error));
-        QCOMPARE(image.size(), artwork::iconSize);
+        const QImage image = readPicture(artwork::iconPath);
+        QVERIFY(!image.isNull());
         // A 256-colour picture with see-through corners, so no square shows around the clock.
         QCOMPARE(image.format(), QImage::Format_Indexed8);
         QVERIFY(image.colorCount() <= 256);
