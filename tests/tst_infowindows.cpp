@@ -95,68 +95,79 @@ private slots:
         QCOMPARE(ok->geometry(), twips::rect(3840, 3840, 615, 375));
     }
 
-    void helpLines_data()
+    // Every label of both windows: its text, place, font, colours and wrapping, and a text that
+    // fits.
+    void labels_data()
     {
-        QTest::addColumn<int>("top");
-        QTest::addColumn<int>("height");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QColor>("background");
+        QTest::addColumn<QString>("window"); // help or about
+        QTest::addColumn<QRect>("geometry");
+        QTest::addColumn<QFont>("font");
         QTest::addColumn<QColor>("textColour"); // invalid: the desktop's usual text colour
-        QTest::addColumn<QString>("family");
-        QTest::addColumn<double>("points");
-        QTest::addColumn<bool>("underline");
-
+        QTest::addColumn<QColor>("background"); // invalid: not checked
+        QTest::addColumn<QString>("text");      // empty: any text
+        const auto font = [](const char* family, double points, bool bold, bool italic,
+                             bool underline) {
+            QFont font(QString::fromLatin1(family));
+            font.setPointSizeF(points);
+            font.setBold(bold);
+            font.setItalic(italic);
+            font.setUnderline(underline);
+            return font;
+        };
+        const auto helpLine = [](const char* name, int top, int height, const QFont& font,
+                                 const QColor& textColour, const QColor& background,
+                                 const char* text) {
+            QTest::addRow("help %s", name) << "help"
+                                           << QRect(twips::px(120), top / twips::perPixel,
+                                                    twips::px(4335), height / twips::perPixel)
+                                           << font << textColour << background << QString(text);
+        };
+        const QFont body = font("Arial", 8.25, false, false, false);
         const QColor paleYellow(255, 255, 128);
         const QColor palerYellow(255, 255, 192);
-        const QString arial = QStringLiteral("Arial");
-        QTest::newRow("Label1") << 120 << 615 << QStringLiteral("Short Help for Corvatine Program")
-                                << QColor(128, 255, 128) << QColor(255, 0, 0)
-                                << QStringLiteral("Courier New") << 12.0 << true;
-        QTest::newRow("Label2")
-            << 720 << 495
-            << QStringLiteral(
-                   "Well, the program is very easy to use. But if you need some help - here it is.")
-            << paleYellow << QColor() << arial << 8.25 << false;
-        QTest::newRow("Label3")
-            << 1200 << 495
-            << QStringLiteral("To set the time for the left and the right player, use SET button.")
-            << palerYellow << QColor() << arial << 8.25 << false;
-        QTest::newRow("Label4")
-            << 1680 << 855
-            << QStringLiteral(
-                   "To start the game, push the button with the ARROW. It is very like to "
-                   "any material chess clock. Remember, that the player who is NOT moving "
-                   "first must push the button on his side.")
-            << paleYellow << QColor() << arial << 8.25 << false;
-        QTest::newRow("Label5")
-            << 2520 << 495
-            << QStringLiteral(
-                   "To reset the last settings and start the game anew, push the RESET button.")
-            << palerYellow << QColor() << arial << 8.25 << false;
-        QTest::newRow("Label6")
-            << 3000 << 615
-            << QStringLiteral("Hint: one player can use SPACE as a starting/push down button while "
-                              "the other can use left mouse BUTTON for this purpose.")
-            << paleYellow << QColor(192, 0, 0) << arial << 8.25 << false;
+        helpLine("Label1", 120, 615, font("Courier New", 12.0, false, false, true),
+                 QColor(255, 0, 0), QColor(128, 255, 128), "Short Help for Corvatine Program");
+        helpLine("Label2", 720, 495, body, QColor(), paleYellow,
+                 "Well, the program is very easy to use. But if you need some help - here it is.");
+        helpLine("Label3", 1200, 495, body, QColor(), palerYellow,
+                 "To set the time for the left and the right player, use SET button.");
+        helpLine("Label4", 1680, 855, body, QColor(), paleYellow,
+                 "To start the game, push the button with the ARROW. It is very like to any "
+                 "material chess clock. Remember, that the player who is NOT moving first must "
+                 "push the button on his side.");
+        helpLine("Label5", 2520, 495, body, QColor(), palerYellow,
+                 "To reset the last settings and start the game anew, push the RESET button.");
+        helpLine("Label6", 3000, 615, body, QColor(192, 0, 0), paleYellow,
+                 "Hint: one player can use SPACE as a starting/push down button while the other "
+                 "can use left mouse BUTTON for this purpose.");
+        QTest::newRow("about Label1") << "about" << twips::rect(840, 120, 3015, 855)
+                                      << font("Times New Roman", 12.0, true, false, false)
+                                      << QColor() << QColor() << QString();
+        QTest::newRow("about lblVersion")
+            << "about" << twips::rect(4200, 120, 1365, 585)
+            << font("Courier New", 8.25, false, false, false) << QColor() << QColor() << QString();
+        QTest::newRow("about lblDescription") << "about" << twips::rect(840, 1080, 4725, 1245)
+                                              << font("Times New Roman", 9.75, true, true, false)
+                                              << QColor(Qt::white) << QColor() << QString();
     }
 
-    void helpLines()
+    void labels()
     {
-        QFETCH(int, top);
-        QFETCH(int, height);
-        QFETCH(QString, text);
-        QFETCH(QColor, background);
+        QFETCH(QString, window);
+        QFETCH(QRect, geometry);
+        QFETCH(QFont, font);
         QFETCH(QColor, textColour);
-        QFETCH(QString, family);
-        QFETCH(double, points);
-        QFETCH(bool, underline);
+        QFETCH(QColor, background);
+        QFETCH(QString, text);
 
-        auto* help = new Help;
-        QVERIFY(showActive(help));
-        auto* label = help->findChild<QLabel*>(QString::fromLatin1(QTest::currentDataTag()));
+        QWidget* shown = window == "help" ? static_cast<QWidget*>(new Help) : new frmAbout;
+        QVERIFY(showActive(shown));
+        const QString name = QString::fromLatin1(QTest::currentDataTag()).section(' ', 1);
+        auto* label = shown->findChild<QLabel*>(name);
         QVERIFY(label != nullptr);
-
-        if (label->objectName() == QStringLiteral("Label1")) {
+        if (text.isEmpty()) {
+            QVERIFY(!label->text().isEmpty());
+        } else if (name == QStringLiteral("Label1")) {
             // The heading is followed by credits of the program's own.
             QVERIFY2(label->text().startsWith(text + QLatin1Char(' ')) ||
                          label->text().startsWith(text + QLatin1Char('\n')),
@@ -166,16 +177,24 @@ private slots:
             QCOMPARE(label->text(), text);
         }
         QCOMPARE(label->textFormat(), Qt::PlainText);
-        QCOMPARE(label->geometry(), QRect(twips::px(120), top / twips::perPixel, twips::px(4335),
-                                          height / twips::perPixel));
-        QVERIFY(label->autoFillBackground());
-        QCOMPARE(label->palette().color(QPalette::Window), background);
+        QCOMPARE(label->geometry(), geometry);
+        QCOMPARE(label->font().family(), font.family());
+        QCOMPARE(label->font().pointSizeF(), font.pointSizeF());
+        QCOMPARE(label->font().bold(), font.bold());
+        QCOMPARE(label->font().italic(), font.italic());
+        QCOMPARE(label->font().underline(), font.underline());
         QCOMPARE(label->palette().color(QPalette::WindowText),
                  textColour.isValid() ? textColour
                                       : QApplication::palette().color(QPalette::WindowText));
-        QCOMPARE(label->font().family(), family);
-        QCOMPARE(label->font().pointSizeF(), points);
-        QCOMPARE(label->font().underline(), underline);
+        if (background.isValid()) {
+            QVERIFY(label->autoFillBackground());
+            QCOMPARE(label->palette().color(QPalette::Window), background);
+        }
+        if (textColour == QColor(Qt::white)) {
+            // White text needs a background of its own to be read on.
+            QVERIFY(label->autoFillBackground());
+            QVERIFY(qGray(label->palette().color(QPalette::Window).rgb()) < 128);
+        }
         QVERIFY(label->wordWrap());
         QCOMPARE(label->alignment(), Qt::AlignLeft | Qt::AlignTop);
         verifyTextFits(label);
@@ -258,57 +277,6 @@ private slots:
         QCOMPARE(ok->geometry(), twips::rect(4800, 2760, 780, 345));
         QVERIFY(ok->isDefault());
         QCOMPARE(QApplication::focusWidget(), ok);
-    }
-
-    void aboutLabels_data()
-    {
-        QTest::addColumn<QRect>("geometry");
-        QTest::addColumn<QString>("family");
-        QTest::addColumn<double>("points");
-        QTest::addColumn<bool>("bold");
-        QTest::addColumn<bool>("italic");
-        QTest::addColumn<QColor>("textColour"); // invalid: the desktop's window text colour
-
-        QTest::newRow("Label1") << twips::rect(840, 120, 3015, 855)
-                                << QStringLiteral("Times New Roman") << 12.0 << true << false
-                                << QColor();
-        QTest::newRow("lblVersion")
-            << twips::rect(4200, 120, 1365, 585) << QStringLiteral("Courier New") << 8.25 << false
-            << false << QColor();
-        QTest::newRow("lblDescription")
-            << twips::rect(840, 1080, 4725, 1245) << QStringLiteral("Times New Roman") << 9.75
-            << true << true << QColor(255, 255, 255);
-    }
-
-    void aboutLabels()
-    {
-        QFETCH(QRect, geometry);
-        QFETCH(QString, family);
-        QFETCH(double, points);
-        QFETCH(bool, bold);
-        QFETCH(bool, italic);
-        QFETCH(QColor, textColour);
-
-        auto* about = new frmAbout;
-        QVERIFY(showActive(about));
-        auto* label = about->findChild<QLabel*>(QString::fromLatin1(QTest::currentDataTag()));
-        QVERIFY(label != nullptr);
-        QCOMPARE(label->geometry(), geometry);
-        QCOMPARE(label->font().family(), family);
-        QCOMPARE(label->font().pointSizeF(), points);
-        QCOMPARE(label->font().bold(), bold);
-        QCOMPARE(label->font().italic(), italic);
-        QCOMPARE(label->palette().color(QPalette::WindowText),
-                 textColour.isValid() ? textColour
-                                      : QApplication::palette().color(QPalette::WindowText));
-        QVERIFY(label->wordWrap());
-        QVERIFY(!label->text().isEmpty());
-        verifyTextFits(label);
-        if (textColour == QColor(Qt::white)) {
-            // White text needs a background of its own to be read on.
-            QVERIFY(label->autoFillBackground());
-            QVERIFY(qGray(label->palette().color(QPalette::Window).rgb()) < 128);
-        }
     }
 
     void aboutIconAndRule()
