@@ -221,20 +221,19 @@ inline void clickThroughWindow(QWidget* control)
                       control->mapTo(control->window(), control->rect().center()));
 }
 
-// Shows a window and waits until it is active, so that keys reach its focused control.
-inline bool showActive(QWidget* window)
-{
-    window->show();
-    window->activateWindow();
-    return QTest::qWaitForWindowActive(window);
-}
-
 // Makes `window` the active window, as a player's click would; keys and shortcuts reach only
 // the active window, and an answered message box may have left none active offscreen.
 inline bool activate(QWidget* window)
 {
     window->activateWindow();
     return QTest::qWaitForWindowActive(window);
+}
+
+// Shows a window and waits until it is active, so that keys reach its focused control.
+inline bool showActive(QWidget* window)
+{
+    window->show();
+    return activate(window);
 }
 
 // A shown, active clock window whose warnings are counted and whose message boxes are
@@ -251,8 +250,7 @@ protected:
         auto keepAwake = std::make_unique<RecordingKeepAwake>();
         awake = keepAwake.get();
         form->setKeepAwake(std::move(keepAwake));
-        form->show();
-        return activate(form.get());
+        return showActive(form.get());
     }
     void closeClockWindow()
     {
