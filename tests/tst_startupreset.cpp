@@ -51,8 +51,7 @@ private:
     {
         form->Command1_Click();
         form->clockState().leftSeconds = 2;
-        QVERIFY(tick(Side::Left));
-        QVERIFY(tick(Side::Left)); // runs out: warning colours, "Over"
+        perform("tick L 2"); // runs out: warning colours, "Over"
         form->clockState().bannerTicks = 11;
         form->Command2_Click(); // advances the strip
         form->Command1_Click();
@@ -164,9 +163,7 @@ private slots:
         setFields("-1", "-59", "0", "-5");
         form->Form_Load();
         form->Command2_Click(); // the right clock runs
-        for (int i = 0; i < 5; ++i) {
-            QVERIFY(tick(Side::Right));
-        }
+        perform("tick R 5");
         QCOMPARE(form->clockState().rightSeconds, 295);
         QVERIFY(!shown(Side::Right).contains('-'));
         QVERIFY(!shown(Side::Left).contains('-'));
