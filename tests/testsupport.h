@@ -4,10 +4,14 @@
 
 #include <alertsound.h>
 #include <clocktimer.h>
+#include <dialog.h>
 #include <form1.h>
+#include <frmabout.h>
+#include <help.h>
 #include <keepawake.h>
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
@@ -59,7 +63,7 @@ public:
     void whileOpen(std::function<void(QMessageBox*)> action) { m_whileOpen = std::move(action); }
     bool waitForAnswers()
     {
-        return QTest::qWaitFor([] { return openBox() == nullptr; });
+        return QTest::qWaitFor([] { return openBoxes().isEmpty(); });
     }
 
 protected:
@@ -72,14 +76,15 @@ protected:
     }
 
 private:
-    static QMessageBox* openBox()
+    static QList<QMessageBox*> openBoxes()
     {
+        QList<QMessageBox*> open;
         for (QWidget* widget : QApplication::topLevelWidgets()) {
             if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible()) {
-                return box;
+                open.append(box);
             }
         }
-        return nullptr;
+        return open;
     }
     void record(QMessageBox* box)
     {
@@ -96,11 +101,7 @@ private:
             return;
         }
         const QScopedValueRollback answering(m_answering, true);
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            auto* box = qobject_cast<QMessageBox*>(widget);
-            if (box == nullptr || !box->isVisible()) {
-                continue;
-            }
+        for (QMessageBox* box : openBoxes()) {
             record(box);
             if (m_whileOpen) {
                 m_whileOpen(box);
@@ -163,6 +164,13 @@ inline const char* sideName(clockcore::Side side)
     return side == clockcore::Side::Left ? "left" : "right";
 }
 
+// The settings dialog's four texts: left hours and minutes, right hours and minutes.
+inline QStringList fieldsOf(const Dialog* dialog)
+{
+    return {dialog->leftHoursText(), dialog->leftMinutesText(), dialog->rightHoursText(),
+            dialog->rightMinutesText()};
+}
+
 // Lets deleteLater() and WA_DeleteOnClose take effect now.
 inline void flushDeferredDeletes()
 {
@@ -213,20 +221,19 @@ inline void clickThroughWindow(QWidget* control)
                       control->mapTo(control->window(), control->rect().center()));
 }
 
-// Shows a window and waits until it is active, so that keys reach its focused control.
-inline bool showActive(QWidget* window)
-{
-    window->show();
-    window->activateWindow();
-    return QTest::qWaitForWindowActive(window);
-}
-
 // Makes `window` the active window, as a player's click would; keys and shortcuts reach only
 // the active window, and an answered message box may have left none active offscreen.
 inline bool activate(QWidget* window)
 {
     window->activateWindow();
     return QTest::qWaitForWindowActive(window);
+}
+
+// Shows a window and waits until it is active, so that keys reach its focused control.
+inline bool showActive(QWidget* window)
+{
+    window->show();
+    return activate(window);
 }
 
 // A shown, active clock window whose warnings are counted and whose message boxes are
@@ -243,8 +250,7 @@ protected:
         auto keepAwake = std::make_unique<RecordingKeepAwake>();
         awake = keepAwake.get();
         form->setKeepAwake(std::move(keepAwake));
-        form->show();
-        return activate(form.get());
+        return showActive(form.get());
     }
     void closeClockWindow()
     {
@@ -282,6 +288,44 @@ protected:
         pusher == clockcore::Side::Left ? form->Command2_Click() : form->Command1_Click();
     }
 
+    // One step of play, by real input or by the clock's own calls: "click1", "click2", "space",
+    // "ctrl L", "pause", "reset", "alt P", "tick L 3" (three ticks of the left clock) or
+    // "seconds R 60" (the right clock set to 60 s).
+    void perform(const QString& action)
+    {
+        const QStringList words = action.split(' ');
+        const QString& verb = words.front();
+        const clockcore::Side side =
+            words.value(1) == "R" ? clockcore::Side::Right : clockcore::Side::Left;
+        if (!form->isActiveWindow()) {
+            QVERIFY(activate(form.get()));
+        }
+        if (verb == "click1" || verb == "click2") {
+            QTest::mouseClick(button(verb == "click1" ? "Command1" : "Command2"), Qt::LeftButton);
+        } else if (verb == "space") {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        } else if (verb == "ctrl") {
+            const Qt::Key key = static_cast<Qt::Key>(words.at(1).at(0).unicode());
+            QTest::keyClick(QApplication::focusWidget(), key, Qt::ControlModifier);
+        } else if (verb == "pause" || verb == "reset") {
+            QTest::mouseClick(button(verb == "pause" ? "CommPause" : "CommReset"), Qt::LeftButton);
+        } else if (verb == "alt") {
+            // An access key clicks its button with a short animation, after the key.
+            auto* button = find<QPushButton>(words.at(1) == "P" ? "CommPause" : "CommReset");
+            QTest::keyClick(QApplication::focusWidget(), words.at(1).at(0).toLower().unicode(),
+                            Qt::AltModifier);
+            QTRY_VERIFY(!button->isDown());
+        } else if (verb == "tick") {
+            for (int i = 0; i < words.at(2).toInt(); ++i) {
+                QVERIFY(tick(side));
+            }
+        } else if (verb == "seconds") {
+            form->clockState().seconds(side) = static_cast<qint16>(words.at(2).toInt());
+        } else {
+            QFAIL(qPrintable("unknown step " + action));
+        }
+    }
+
     std::unique_ptr<Form1> form;
     std::unique_ptr<MessageBoxCloser> boxes;
     int beeps = 0;
@@ -289,3 +333,5 @@ protected:
 };
 
 } // namespace testsupport
+
+Q_DECLARE_METATYPE(clockcore::Side)

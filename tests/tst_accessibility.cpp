@@ -4,23 +4,11 @@
 
 #include "testsupport.h"
 
-#include <dialog.h>
-#include <form1.h>
-#include <frmabout.h>
-#include <help.h>
 #include <spokentext.h>
 
-#include <QAbstractButton>
 #include <QAccessible>
-#include <QLabel>
-#include <QPushButton>
-#include <QTest>
-
-#include <functional>
-#include <memory>
 
 using clockcore::Side;
-Q_DECLARE_METATYPE(clockcore::Side)
 
 namespace {
 
@@ -107,10 +95,8 @@ private slots:
     {
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("name");
-        QTest::newRow("left") << "Combo1"
-                              << "Left player's hours";
-        QTest::newRow("right") << "Combo2"
-                               << "Right player's hours";
+        QTest::newRow("left") << QString("Combo1") << "Left player's hours";
+        QTest::newRow("right") << QString("Combo2") << "Right player's hours";
     }
     void hoursFieldsSayWhoseTheyAre()
     {
@@ -152,125 +138,92 @@ private slots:
         QCOMPARE(descriptionOf(this->button(button)), description);
     }
 
-    void clocksAreReadAsTimesAtStartUp()
-    {
-        QCOMPARE(label("lblSecLeft")->text(), QStringLiteral("00"));
-        QCOMPARE(nameOf(label("lblHoursLeft")),
-                 QStringLiteral("Left clock: 0 hours 5 minutes 0 seconds"));
-        QCOMPARE(nameOf(label("lblMinLeft")), QStringLiteral("Left clock minutes: 5"));
-        QCOMPARE(nameOf(label("lblSecLeft")), QStringLiteral("Left clock seconds: 0"));
-        QCOMPARE(nameOf(label("lblHoursRight")),
-                 QStringLiteral("Right clock: 0 hours 5 minutes 0 seconds"));
-    }
-
-    // After one tick of a side: its digits as shown, and its three labels as read.
+    // A side's digits as shown, and its three labels as read: as the program starts, and after
+    // one tick from a given time.
     void clocksAreReadAsTimes_data()
     {
         QTest::addColumn<Side>("side");
-        QTest::addColumn<int>("secondsBefore");
+        QTest::addColumn<int>("secondsBefore"); // 0: as the program starts, no tick
         QTest::addColumn<QString>("digits");
-        QTest::addColumn<QString>("time");
-        QTest::addColumn<QString>("minutes");
-        QTest::addColumn<QString>("seconds");
-        QTest::newRow("left, first tick of five minutes")
-            << Side::Left << 300 << "0:4:59"
-            << "Left clock: 0 hours 4 minutes 59 seconds"
-            << "Left clock minutes: 4"
-            << "Left clock seconds: 59";
-        QTest::newRow("right, first tick of five minutes")
-            << Side::Right << 300 << "0:4:59"
-            << "Right clock: 0 hours 4 minutes 59 seconds"
-            << "Right clock minutes: 4"
-            << "Right clock seconds: 59";
-        QTest::newRow("one of each") << Side::Left << 3662 << "1:1:1"
-                                     << "Left clock: 1 hour 1 minute 1 second"
-                                     << "Left clock minutes: 1"
-                                     << "Left clock seconds: 1";
-        QTest::newRow("exactly one hour") << Side::Right << 3601 << "1:0:0"
-                                          << "Right clock: 1 hour 0 minutes 0 seconds"
-                                          << "Right clock minutes: 0"
-                                          << "Right clock seconds: 0";
-        QTest::newRow("largest time") << Side::Left << 32767 << "9:6:6"
-                                      << "Left clock: 9 hours 6 minutes 6 seconds"
-                                      << "Left clock minutes: 6"
-                                      << "Left clock seconds: 6";
-        QTest::newRow("at zero") << Side::Right << 1 << "0:0:0"
-                                 << "Right clock: 0 hours 0 minutes 0 seconds"
-                                 << "Right clock minutes: 0"
-                                 << "Right clock seconds: 0";
+        QTest::addColumn<QStringList>("names");
+        const auto row = [](const char* tag, Side side, int before, const char* digits,
+                            const char* time, const char* minutes, const char* seconds) {
+            const QString clock = side == Side::Left ? "Left clock" : "Right clock";
+            QTest::newRow(tag) << side << before << digits
+                               << QStringList{clock + ": " + time, clock + " minutes: " + minutes,
+                                              clock + " seconds: " + seconds};
+        };
+        row("left at start-up", Side::Left, 0, "0:5:00", "0 hours 5 minutes 0 seconds", "5", "0");
+        row("right at start-up", Side::Right, 0, "0:5:00", "0 hours 5 minutes 0 seconds", "5", "0");
+        row("left 5 min", Side::Left, 300, "0:4:59", "0 hours 4 minutes 59 seconds", "4", "59");
+        row("right 5 min", Side::Right, 300, "0:4:59", "0 hours 4 minutes 59 seconds", "4", "59");
+        row("one of each", Side::Left, 3662, "1:1:1", "1 hour 1 minute 1 second", "1", "1");
+        row("exactly one hour", Side::Right, 3601, "1:0:0", "1 hour 0 minutes 0 seconds", "0", "0");
+        row("largest time", Side::Left, 32767, "9:6:6", "9 hours 6 minutes 6 seconds", "6", "6");
+        row("at zero", Side::Right, 1, "0:0:0", "0 hours 0 minutes 0 seconds", "0", "0");
     }
     void clocksAreReadAsTimes()
     {
         QFETCH(Side, side);
         QFETCH(int, secondsBefore);
         QFETCH(QString, digits);
-        QFETCH(QString, time);
-        QFETCH(QString, minutes);
-        QFETCH(QString, seconds);
-        form->clockState().seconds(side) = static_cast<qint16>(secondsBefore);
-        QVERIFY(tick(side));
+        QFETCH(QStringList, names);
+        if (secondsBefore > 0) {
+            form->clockState().seconds(side) = static_cast<qint16>(secondsBefore);
+            QVERIFY(tick(side));
+        }
         QCOMPARE(shown(side), digits);
-        QCOMPARE(nameOf(label(side, &Names::hours)), time);
-        QCOMPARE(nameOf(label(side, &Names::minutes)), minutes);
-        QCOMPARE(nameOf(label(side, &Names::seconds)), seconds);
+        QCOMPARE(
+            (QStringList{nameOf(label(side, &Names::hours)), nameOf(label(side, &Names::minutes)),
+                         nameOf(label(side, &Names::seconds))}),
+            names);
     }
 
+    // The left player's push starts the game and counts nothing; then one move each.
     void moveCountersAreReadAsCounts()
     {
-        QCOMPARE(nameOf(label("MovesLeft")), QStringLiteral("Left player's moves: 0"));
-        QCOMPARE(nameOf(label("MovesRight")), QStringLiteral("Right player's moves: 0"));
-        // The left player's push starts the game and counts nothing; then one move each.
-        QTest::mouseClick(button("Command2"), Qt::LeftButton);
-        QTest::mouseClick(button("Command1"), Qt::LeftButton);
-        QCOMPARE(label("MovesRight")->text(), QStringLiteral("1"));
-        QCOMPARE(nameOf(label("MovesRight")), QStringLiteral("Right player's moves: 1"));
-        QCOMPARE(nameOf(label("MovesLeft")), QStringLiteral("Left player's moves: 0"));
-        QTest::mouseClick(button("Command2"), Qt::LeftButton);
-        QTest::mouseClick(button("Command1"), Qt::LeftButton);
-        QTest::mouseClick(button("Command2"), Qt::LeftButton);
-        QCOMPARE(nameOf(label("MovesLeft")), QStringLiteral("Left player's moves: 2"));
-        QCOMPARE(nameOf(label("MovesRight")), QStringLiteral("Right player's moves: 2"));
-        QTest::mouseClick(button("CommReset"), Qt::LeftButton);
-        QCOMPARE(nameOf(label("MovesLeft")), QStringLiteral("Left player's moves: 0"));
-        QCOMPARE(nameOf(label("MovesRight")), QStringLiteral("Right player's moves: 0"));
+        const auto counts = [this] {
+            return QStringList{nameOf(label("MovesLeft")), nameOf(label("MovesRight"))};
+        };
+        QCOMPARE(counts(), (QStringList{"Left player's moves: 0", "Right player's moves: 0"}));
+        const QList<std::tuple<QString, int, int>> steps{{"click2", 0, 0}, {"click1", 0, 1},
+                                                         {"click2", 1, 1}, {"click1", 1, 2},
+                                                         {"click2", 2, 2}, {"reset", 0, 0}};
+        for (const auto& [action, left, right] : steps) {
+            perform(action);
+            QCOMPARE(counts(),
+                     (QStringList{QStringLiteral("Left player's moves: %1").arg(left),
+                                  QStringLiteral("Right player's moves: %1").arg(right)}));
+        }
     }
 
     // Each focus change is announced: a push hands the focus straight to the button that is to
     // be pushed next, never through Pause or another control on the way.
     void focusGoesStraightToTheNextButton_data()
     {
-        QTest::addColumn<QString>("first");
-        QTest::addColumn<QKeySequence>("keys"); // none: a click on the first push's button
+        QTest::addColumn<QString>("first"); // the first push, if any, before the one watched
         QTest::addColumn<QStringList>("focused");
+        QTest::addColumn<QString>("action");
         QTest::newRow("first push by mouse")
-            << "" << QKeySequence() << QStringList{"Command1", "Command2"};
-        QTest::newRow("Space") << "Command1" << QKeySequence(Qt::Key_Space)
-                               << QStringList{"Command1"};
-        QTest::newRow("Space, other side")
-            << "Command2" << QKeySequence(Qt::Key_Space) << QStringList{"Command2"};
-        QTest::newRow("Ctrl+I") << "Command1" << QKeySequence(Qt::CTRL | Qt::Key_I)
-                                << QStringList{"Command1"};
-        QTest::newRow("Ctrl+L") << "Command2" << QKeySequence(Qt::CTRL | Qt::Key_L)
-                                << QStringList{"Command2"};
-        QTest::newRow("Ctrl+P") << "Command1" << QKeySequence(Qt::CTRL | Qt::Key_P)
-                                << QStringList{"Command1"};
+            << "" << QStringList{"Command1", "Command2"} << "click1";
+        QTest::newRow("Space") << "click1" << QStringList{"Command1"} << "space";
+        QTest::newRow("Space, other side") << "click2" << QStringList{"Command2"} << "space";
+        QTest::newRow("Ctrl+I") << "click1" << QStringList{"Command1"} << "ctrl I";
+        QTest::newRow("Ctrl+L") << "click2" << QStringList{"Command2"} << "ctrl L";
+        QTest::newRow("Ctrl+P") << "click1" << QStringList{"Command1"} << "ctrl P";
     }
     void focusGoesStraightToTheNextButton()
     {
         QFETCH(QString, first);
-        QFETCH(QKeySequence, keys);
         QFETCH(QStringList, focused);
+        QFETCH(QString, action);
         if (!first.isEmpty()) {
-            QTest::mouseClick(button(first), Qt::LeftButton);
+            perform(first);
         }
         QStringList seen;
         connect(qApp, &QApplication::focusChanged, this,
                 [&seen](QWidget*, QWidget* now) { seen << (now ? now->objectName() : "none"); });
-        if (keys.isEmpty()) {
-            QTest::mouseClick(button("Command1"), Qt::LeftButton);
-        } else {
-            QTest::keySequence(QApplication::focusWidget(), keys);
-        }
+        perform(action);
         disconnect(qApp, &QApplication::focusChanged, this, nullptr);
         QCOMPARE(seen, focused);
     }
@@ -281,36 +234,31 @@ private slots:
     {
         const auto* announcer = find<Announcer>("announcer");
         QVERIFY(announcer != nullptr && !announcer->isVisible());
-        const auto said = [announcer] {
-            return announcer->text();
-        };
-        const auto key = [](QKeySequence keys) {
-            QTest::keySequence(QApplication::focusWidget(), keys);
-        };
-        QTest::mouseClick(button("Command1"), Qt::LeftButton);
-        QCOMPARE(said(), "Left player to move, 5 minutes 0 seconds left");
-        form->clockState().leftSeconds = 60;
-        QVERIFY(tick(Side::Left));
-        QCOMPARE(said(), "Left player's time is running low, 0 minutes 59 seconds left");
-        key(Qt::Key_Space);
-        QCOMPARE(said(), "Right player to move, 5 minutes 0 seconds left");
-        key(Qt::Key_Space);
-        QCOMPARE(said(), "Left player to move, 0 minutes 59 seconds left");
-        QVERIFY(tick(Side::Left));
-        QCOMPARE(said(), "Left player to move, 0 minutes 59 seconds left");
-        key(QKeySequence(Qt::CTRL | Qt::Key_P));
-        QCOMPARE(said(), "Game paused");
-        key(QKeySequence(Qt::CTRL | Qt::Key_R));
-        key(QKeySequence(Qt::CTRL | Qt::Key_L));
-        QCOMPARE(said(), "Left player to move, 5 minutes 0 seconds left");
-        form->clockState().leftSeconds = 60;
-        QVERIFY(tick(Side::Left));
-        QCOMPARE(said(), "Left player's time is running low, 0 minutes 59 seconds left");
-        // Each side's own: the right player's first warning is said too.
-        key(Qt::Key_Space);
-        form->clockState().rightSeconds = 60;
-        QVERIFY(tick(Side::Right));
-        QCOMPARE(said(), "Right player's time is running low, 0 minutes 59 seconds left");
+        const QString leftToMove = "Left player to move, 5 minutes 0 seconds left";
+        const QString leftLow = "Left player's time is running low, 0 minutes 59 seconds left";
+        // After each step, what was said last (empty: not checked).
+        const QList<std::pair<QString, QString>> steps{
+            {"click1", leftToMove},
+            {"seconds L 60", ""},
+            {"tick L 1", leftLow},
+            {"space", "Right player to move, 5 minutes 0 seconds left"},
+            {"space", "Left player to move, 0 minutes 59 seconds left"},
+            {"tick L 1", "Left player to move, 0 minutes 59 seconds left"},
+            {"ctrl P", "Game paused"},
+            {"ctrl R", ""},
+            {"ctrl L", leftToMove},
+            {"seconds L 60", ""},
+            {"tick L 1", leftLow},
+            // Each side's own: the right player's first warning is said too.
+            {"space", ""},
+            {"seconds R 60", ""},
+            {"tick R 1", "Right player's time is running low, 0 minutes 59 seconds left"}};
+        for (const auto& [action, said] : steps) {
+            perform(action);
+            if (!said.isEmpty()) {
+                QCOMPARE(announcer->text(), said);
+            }
+        }
     }
 
     void gameOverIsReadAsTheEnd_data()

@@ -6,21 +6,9 @@
 
 #include "testsupport.h"
 
-#include <dialog.h>
-#include <form1.h>
-#include <frmabout.h>
-#include <help.h>
-
-#include <QAction>
 #include <QElapsedTimer>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPushButton>
-#include <QTest>
-#include <QWindow>
-
-#include <functional>
-#include <vector>
 
 using testsupport::flushDeferredDeletes;
 using testsupport::windowsOfType;
@@ -64,6 +52,23 @@ void keyToFocus(QWidget* window, Qt::Key key, Qt::KeyboardModifiers modifiers = 
     QTest::keyClick(focused, key, modifiers);
 }
 
+WayOut clickOn(const char* name, const char* button, Leaves leaves)
+{
+    const auto click = [button](QWidget* w) {
+        QTest::mouseClick(w->findChild<QPushButton*>(button), Qt::LeftButton);
+    };
+    return {name, click, leaves};
+}
+
+// A key to the named control, or to the window's focused one.
+WayOut keyOut(const char* name, Qt::Key key, Leaves leaves, const char* control = nullptr)
+{
+    const auto press = [key, control](QWidget* w) {
+        control ? QTest::keyClick(w->findChild<QWidget*>(control), key) : keyToFocus(w, key);
+    };
+    return {name, press, leaves};
+}
+
 } // namespace
 
 class ChurnTest : public QObject, protected testsupport::ClockWindowFixture
@@ -90,6 +95,22 @@ private:
             QTest::keyClick(menu, Qt::Key_Down);
         }
         QTest::keyClick(menu, Qt::Key_Return);
+    }
+
+    WayIn shortcut(const char* name, Qt::Key key)
+    {
+        return WayIn(name, [this, key] {
+            activateMain();
+            keyToFocus(form.get(), key, Qt::ControlModifier);
+        });
+    }
+    WayIn menu(const char* name, char accessKey, int downPresses)
+    {
+        return WayIn(name, [=, this] { chooseFromMenu(accessKey, downPresses); });
+    }
+    WayIn entry(const char* name, const char* action)
+    {
+        return WayIn(name, [this, action] { find<QAction>(action)->trigger(); });
     }
 
     // A thousand cycles for every way out, the ways in taking turns within them. Each cycle:
@@ -171,101 +192,39 @@ private slots:
     void settingsDialog()
     {
         auto* setButton = find<QPushButton>("CommSet");
-        const std::vector<WayIn> in{
-            {"Set button click",
-             [&] {
-                 QTest::mouseClick(setButton, Qt::LeftButton);
-             }},
-            {"Ctrl+S",
-             [&] {
-                 activateMain();
-                 keyToFocus(form.get(), Qt::Key_S, Qt::ControlModifier);
-             }},
-            {"File menu by keyboard",
-             [&] {
-                 chooseFromMenu('f', 0);
-             }},
-            {"Set time entry",
-             [&] {
-                 find<QAction>("mnuFileSet")->trigger();
-             }},
-        };
-        const auto button = [](QWidget* dialog, const char* name) {
-            return dialog->findChild<QPushButton*>(name);
-        };
-        const std::vector<WayOut> out{
-            {"OK",
-             [&](QWidget* dialog) {
-                 QTest::mouseClick(button(dialog, "OKButton"), Qt::LeftButton);
-             },
-             Leaves::Hidden},
-            {"Cancel",
-             [&](QWidget* dialog) {
-                 QTest::mouseClick(button(dialog, "CancelButton"), Qt::LeftButton);
-             },
-             Leaves::Hidden},
-            {"Enter", [](QWidget* dialog) { keyToFocus(dialog, Qt::Key_Return); }, Leaves::Hidden},
-            {"Esc", [](QWidget* dialog) { keyToFocus(dialog, Qt::Key_Escape); }, Leaves::Hidden},
-            {"close box", closeBox, Leaves::Destroyed},
-        };
-        churn<Dialog>(in, out, [&] { return form->existingSettingsDialog(); });
+        churn<Dialog>({WayIn("Set button click",
+                             [setButton] { QTest::mouseClick(setButton, Qt::LeftButton); }),
+                       shortcut("Ctrl+S", Qt::Key_S), menu("File menu by keyboard", 'f', 0),
+                       entry("Set time entry", "mnuFileSet")},
+                      {clickOn("OK", "OKButton", Leaves::Hidden),
+                       clickOn("Cancel", "CancelButton", Leaves::Hidden),
+                       keyOut("Enter", Qt::Key_Return, Leaves::Hidden),
+                       keyOut("Esc", Qt::Key_Escape, Leaves::Hidden),
+                       {"close box", closeBox, Leaves::Destroyed}},
+                      [&] { return form->existingSettingsDialog(); });
         // Whichever way it went, the main window is back.
         QVERIFY(form->isVisible());
     }
 
     void helpWindow()
     {
-        const std::vector<WayIn> in{
-            {"Ctrl+H",
-             [&] {
-                 activateMain();
-                 keyToFocus(form.get(), Qt::Key_H, Qt::ControlModifier);
-             }},
-            {"Help menu by keyboard",
-             [&] {
-                 chooseFromMenu('h', 0);
-             }},
-            {"General help entry",
-             [&] {
-                 find<QAction>("mnuHelpGeneral")->trigger();
-             }},
-        };
-        const auto ok = [](QWidget* help) {
-            return help->findChild<QPushButton*>("Command1");
-        };
-        const std::vector<WayOut> out{
-            {"OK click", [&](QWidget* help) { QTest::mouseClick(ok(help), Qt::LeftButton); },
-             Leaves::Hidden},
-            {"Space on OK", [&](QWidget* help) { QTest::keyClick(ok(help), Qt::Key_Space); },
-             Leaves::Hidden},
-            {"close box", closeBox, Leaves::Destroyed},
-        };
-        churn<Help>(in, out, [&] { return form->existingHelpWindow(); });
+        churn<Help>({shortcut("Ctrl+H", Qt::Key_H), menu("Help menu by keyboard", 'h', 0),
+                     entry("General help entry", "mnuHelpGeneral")},
+                    {clickOn("OK click", "Command1", Leaves::Hidden),
+                     keyOut("Space on OK", Qt::Key_Space, Leaves::Hidden, "Command1"),
+                     {"close box", closeBox, Leaves::Destroyed}},
+                    [&] { return form->existingHelpWindow(); });
     }
 
     void aboutWindow()
     {
-        const std::vector<WayIn> in{
-            {"Help menu by keyboard",
-             [&] {
-                 chooseFromMenu('h', 1);
-             }},
-            {"About entry",
-             [&] {
-                 find<QAction>("mnuHelpAbout")->trigger();
-             }},
-        };
-        const std::vector<WayOut> out{
-            {"OK click",
-             [](QWidget* about) {
-                 QTest::mouseClick(about->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
-             },
-             Leaves::Destroyed},
-            {"Enter", [](QWidget* about) { keyToFocus(about, Qt::Key_Return); }, Leaves::Destroyed},
-            {"Esc", [](QWidget* about) { keyToFocus(about, Qt::Key_Escape); }, Leaves::Destroyed},
-            {"close box", closeBox, Leaves::Destroyed},
-        };
-        churn<frmAbout>(in, out, [&] { return form->existingAboutWindow(); });
+        churn<frmAbout>(
+            {menu("Help menu by keyboard", 'h', 1), entry("About entry", "mnuHelpAbout")},
+            {clickOn("OK click", "cmdOK", Leaves::Destroyed),
+             keyOut("Enter", Qt::Key_Return, Leaves::Destroyed),
+             keyOut("Esc", Qt::Key_Escape, Leaves::Destroyed),
+             {"close box", closeBox, Leaves::Destroyed}},
+            [&] { return form->existingAboutWindow(); });
     }
 };
 

@@ -60,8 +60,6 @@ private slots:
         const TickResult result = tick(state, side);
 
         QCOMPARE(state.seconds(side), after);
-        QCOMPARE(state.seconds(opponent(side)), 1234);
-        QCOMPARE(result.shown, splitTime(static_cast<qint16>(after)));
         QCOMPARE(result.warn, warn);
         QCOMPARE(result.timeOut, timeOut);
         QCOMPARE(state.bannerTicks, 1);
@@ -126,41 +124,33 @@ private slots:
         QCOMPARE(warnThreshold(static_cast<qint16>(left), static_cast<qint16>(right)), threshold);
     }
 
-    void pushCountsFromTheSecondPush()
-    {
-        ClockState state = readyState(300, 300);
-        PushResult first = push(state, Side::Right);
-        QCOMPARE(first.moves, 0);
-        QCOMPARE(state.rightMoves, 0);
-        QCOMPARE(state.gameStarted[0], True);
-        QCOMPARE(state.gameStarted[1], True);
-        QCOMPARE(push(state, Side::Left).moves, 1);
-        QCOMPARE(push(state, Side::Right).moves, 1);
-        QCOMPARE(state.leftMoves, 1);
-        QCOMPARE(state.rightMoves, 1);
-    }
-
-    // Each side's push consults its own copy of the started flag.
-    void eachPushConsultsItsOwnCopy_data()
+    // The first push of a game counts nothing, every push after it one move: each side's push
+    // consults its own copy of the started flag, and sets both.
+    void pushCountsOnceStarted_data()
     {
         QTest::addColumn<Side>("pusher");
-        QTest::addColumn<int>("copySet");
+        QTest::addColumn<int>("copySet"); // -1: neither, the first push of the game
         QTest::addColumn<int>("moves");
+        QTest::newRow("first push of the game") << Side::Right << -1 << 0;
         QTest::newRow("right reads copy 0, set") << Side::Right << 0 << 1;
         QTest::newRow("right reads copy 0, only copy 1 set") << Side::Right << 1 << 0;
         QTest::newRow("left reads copy 1, set") << Side::Left << 1 << 1;
         QTest::newRow("left reads copy 1, only copy 0 set") << Side::Left << 0 << 0;
     }
-    void eachPushConsultsItsOwnCopy()
+    void pushCountsOnceStarted()
     {
         QFETCH(Side, pusher);
         QFETCH(int, copySet);
         QFETCH(int, moves);
         ClockState state = readyState(300, 300);
-        state.gameStarted[static_cast<std::size_t>(copySet)] = True;
+        if (copySet >= 0) {
+            state.gameStarted[static_cast<std::size_t>(copySet)] = True;
+        }
         QCOMPARE(push(state, pusher).moves, moves);
-        QCOMPARE(state.gameStarted[0], True);
-        QCOMPARE(state.gameStarted[1], True);
+        QCOMPARE(state.moves(pusher), moves);
+        QCOMPARE(state.gameStarted, (std::array<qint16, 2>{True, True}));
+        QCOMPARE(push(state, opponent(pusher)).moves, 1);
+        QCOMPARE(push(state, pusher).moves, moves + 1);
     }
 
     void bannerAdvancesOnlyPastThePeriod_data()
@@ -206,13 +196,9 @@ private slots:
         state.gameStarted = {True, True};
         state.leftMoves = 4;
         state.rightMoves = 3;
-        const ClockState before = state;
         pause(state, running);
         QCOMPARE(state.leftMoves, leftMoves);
         QCOMPARE(state.rightMoves, rightMoves);
-        QCOMPARE(state.gameStarted, before.gameStarted);
-        QCOMPARE(state.bannerTicks, before.bannerTicks);
-        QCOMPARE(state.leftSeconds, before.leftSeconds);
         // The resuming push is the waiting player's, and puts the count back.
         push(state, opponent(running));
         QCOMPARE(state.leftMoves, 4);

@@ -26,11 +26,7 @@ constexpr int secondsPerMinute = 60;
 constexpr int noValue = 99999; // stands for "no value" in the tables
 
 // The values at and next to both ends of the range, and the few the rules turn on.
-const std::vector<int>& edgeValues()
-{
-    static const std::vector<int> values{lowest, lowest + 1, -1, 0, 1, highest - 1, highest};
-    return values;
-}
+const std::vector<int> edgeValues{lowest, lowest + 1, -1, 0, 1, highest - 1, highest};
 
 std::optional<qint16> optionalValue(int value)
 {
@@ -100,7 +96,7 @@ private slots:
         QTest::addColumn<int>("warnSeconds");
         QTest::addColumn<int>("bannerTicks");
         for (const Side side : {Side::Left, Side::Right}) {
-            for (const int seconds : edgeValues()) {
+            for (const int seconds : edgeValues) {
                 for (const int warn : {lowest, 0, 60, 180, highest}) {
                     for (const int ticks : {lowest, -1, 0, highest - 1, highest}) {
                         QTest::addRow("%s %d s, warn %d, banner %d", sideName(side), seconds, warn,
@@ -148,7 +144,7 @@ private slots:
         QTest::addColumn<int>("bannerTicks");
         QTest::addColumn<int>("bannerPeriod");
         for (const Side pusher : {Side::Left, Side::Right}) {
-            for (const int moves : edgeValues()) {
+            for (const int moves : edgeValues) {
                 // Any flag that is not false counts as true, whatever its bits.
                 for (const int started : {int(False), int(True), lowest, 1, highest}) {
                     for (const int ticks : {lowest, 0, highest}) {
@@ -197,7 +193,7 @@ private slots:
         QTest::addColumn<Side>("running");
         QTest::addColumn<int>("moves");
         for (const Side running : {Side::Left, Side::Right}) {
-            for (const int moves : edgeValues()) {
+            for (const int moves : edgeValues) {
                 QTest::addRow("%s running, waiting side %d moves", sideName(running), moves)
                     << running << moves;
             }
@@ -276,7 +272,7 @@ private slots:
     {
         QTest::addColumn<int>("hours");
         QTest::addColumn<int>("minutes");
-        std::vector<int> values = edgeValues();
+        std::vector<int> values = edgeValues;
         values.insert(values.end(), {noValue, 5, 9, 10, 59, 60});
         for (const int hours : values) {
             for (const int minutes : values) {
@@ -314,7 +310,7 @@ private slots:
     {
         QTest::addColumn<int>("value");
         QTest::addColumn<int>("maximum");
-        std::vector<int> values = edgeValues();
+        std::vector<int> values = edgeValues;
         values.insert(values.end(), {noValue, 9, 10, 59, 60});
         for (const int value : values) {
             for (const int maximum : {lowest, -1, 0, int(maxHours), int(maxMinutes), highest}) {

@@ -4,15 +4,6 @@
 
 #include "testsupport.h"
 
-#include <dialog.h>
-#include <form1.h>
-
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
-
 using clockcore::Side;
 
 namespace {
@@ -61,12 +52,11 @@ private slots:
         QCOMPARE(shown(Side::Left), QStringLiteral("0:5:00"));
         QCOMPARE(shown(Side::Right), QStringLiteral("0:5:00"));
 
-        QTest::mouseClick(find<QPushButton>("Command1"), Qt::LeftButton);
-        QVERIFY(tick(Side::Left));
+        perform("click1");
+        perform("tick L 1");
         QCOMPARE(shown(Side::Left), QStringLiteral("0:4:59"));
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
-        QVERIFY(tick(Side::Right));
-        QVERIFY(tick(Side::Right));
+        perform("space");
+        perform("tick R 2");
         QCOMPARE(shown(Side::Right), QStringLiteral("0:4:58"));
         QCOMPARE(label("MovesLeft")->text(), QStringLiteral("1"));
         QVERIFY(boxes->seen().empty());
@@ -116,8 +106,7 @@ private slots:
         form->CommSet_Click();
         Dialog* dialog = form->existingSettingsDialog();
         QVERIFY(dialog != nullptr);
-        dialog->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        QVERIFY(testsupport::activate(dialog));
         auto* hoursCombo = dialog->findChild<QComboBox*>("Combo1");
         QWidget* hoursField = hoursCombo->lineEdit();
         QWidget* minutesField = dialog->findChild<QLineEdit*>("Text2");
@@ -135,8 +124,7 @@ private slots:
             QCOMPARE(boxes->seen().front().text, message);
             // The refused field keeps the focus; Esc leaves without applying anything.
             QCOMPARE(dialog->focusWidget(), message == hoursMessage ? hoursCombo : minutesField);
-            dialog->activateWindow();
-            QVERIFY(QTest::qWaitForWindowActive(dialog));
+            QVERIFY(testsupport::activate(dialog));
             QTest::keyClick(dialog->focusWidget(), Qt::Key_Escape);
             QTRY_VERIFY(form->isVisible());
             QCOMPARE(int(form->clockState().leftSeconds), 300);

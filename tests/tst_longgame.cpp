@@ -5,17 +5,8 @@
 
 #include "testsupport.h"
 
-#include <dialog.h>
-#include <form1.h>
-
-#include <QComboBox>
 #include <QElapsedTimer>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QRandomGenerator>
-#include <QTest>
-#include <QTimer>
 
 #include <algorithm>
 

@@ -4,16 +4,6 @@
 
 #include "testsupport.h"
 
-#include <form1.h>
-
-#include <QAction>
-#include <QLabel>
-#include <QPushButton>
-#include <QTest>
-#include <QTimer>
-
-#include <memory>
-
 namespace {
 // One step: an action, then the state expected after it, written as describe() writes it:
 // "moves L/R labels L/R buttons <shown push buttons> focus <Set|1|2|other> menu <L|-><R|->
@@ -66,42 +56,6 @@ private:
             .arg(find<QLabel>("MovesLeft")->text(), find<QLabel>("MovesRight")->text(), buttons,
                  focusName, menu, run, picture)
             .arg(s.bannerTicks);
-    }
-
-    void perform(const QString& action)
-    {
-        const QStringList words = action.split(' ');
-        const QString& verb = words.front();
-        if (!form->isActiveWindow()) {
-            QVERIFY(testsupport::activate(form.get()));
-        }
-        if (verb == "click1" || verb == "click2") {
-            auto* button = find<QPushButton>(verb == "click1" ? "Command1" : "Command2");
-            QTest::mouseClick(button, Qt::LeftButton);
-        } else if (verb == "space") {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
-        } else if (verb == "ctrl") {
-            const Qt::Key key = static_cast<Qt::Key>(words.at(1).at(0).unicode());
-            QTest::keyClick(QApplication::focusWidget(), key, Qt::ControlModifier);
-        } else if (verb == "pause") {
-            QTest::mouseClick(find<QPushButton>("CommPause"), Qt::LeftButton);
-        } else if (verb == "alt") {
-            // An access key clicks its button with a short animation, after the key.
-            auto* button = find<QPushButton>(words.at(1) == "P" ? "CommPause" : "CommReset");
-            QTest::keyClick(QApplication::focusWidget(), words.at(1).at(0).toLower().unicode(),
-                            Qt::AltModifier);
-            QTRY_VERIFY(!button->isDown());
-        } else if (verb == "tick") {
-            for (int i = 0; i < words.at(2).toInt(); ++i) {
-                QVERIFY(tick(words.at(1) == "L" ? clockcore::Side::Left : clockcore::Side::Right));
-            }
-        } else if (verb == "seconds") {
-            form->clockState().seconds(words.at(1) == "L" ? clockcore::Side::Left
-                                                          : clockcore::Side::Right) =
-                static_cast<qint16>(words.at(2).toInt());
-        } else {
-            QFAIL(qPrintable("unknown step " + action));
-        }
     }
 
     static void addScenario(const char* name, QList<Step> steps) { QTest::newRow(name) << steps; }

@@ -2,19 +2,12 @@
 
 #include "testsupport.h"
 
-#include <form1.h>
-
 #include <QElapsedTimer>
-#include <QTest>
-#include <QTimer>
-
-#include <memory>
 
 class RealTimeTest : public QObject, protected testsupport::ClockWindowFixture
 {
     Q_OBJECT
 
-private:
 private slots:
     void init() { QVERIFY(openClockWindow()); }
     void cleanup() { closeClockWindow(); }

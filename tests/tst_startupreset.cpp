@@ -2,19 +2,6 @@
 
 #include "testsupport.h"
 
-#include <dialog.h>
-#include <form1.h>
-
-#include <QAction>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
-#include <QTimer>
-
-#include <memory>
-
 using clockcore::Side;
 
 // Not in an anonymous namespace: the test class, which has linkage, keeps it in lambdas' captures.
@@ -64,8 +51,7 @@ private:
     {
         form->Command1_Click();
         form->clockState().leftSeconds = 2;
-        QVERIFY(tick(Side::Left));
-        QVERIFY(tick(Side::Left)); // runs out: warning colours, "Over"
+        perform("tick L 2"); // runs out: warning colours, "Over"
         form->clockState().bannerTicks = 11;
         form->Command2_Click(); // advances the strip
         form->Command1_Click();
@@ -73,6 +59,28 @@ private:
         QVERIFY(!find<QPushButton>("Command1")->isVisibleTo(form.get()));
         QVERIFY(find<QLabel>("Picture2")->isVisibleTo(form.get()));
         QVERIFY(form->clockState().leftMoves > 0);
+    }
+
+    // What start-up and reset leave alike with the dialog's default texts, whatever came before.
+    void verifyReadyWithDefaults()
+    {
+        const clockcore::ClockState& s = form->clockState();
+        QCOMPARE(s.leftSeconds, 300);
+        QCOMPARE(s.rightSeconds, 300);
+        QCOMPARE(shown(Side::Left), QStringLiteral("0:5:00"));
+        QCOMPARE(shown(Side::Right), QStringLiteral("0:5:00"));
+        QCOMPARE(s.leftMoves, 0);
+        QCOMPARE(s.rightMoves, 0);
+        QCOMPARE(label("MovesLeft")->text(), QStringLiteral("0"));
+        QCOMPARE(label("MovesRight")->text(), QStringLiteral("0"));
+        QCOMPARE(s.gameStarted, (std::array<qint16, 2>{clockcore::False, clockcore::False}));
+        QVERIFY(find<QLabel>("Picture1")->isVisibleTo(form.get()));
+        QVERIFY(!find<QLabel>("Picture2")->isVisibleTo(form.get()));
+        QVERIFY(!find<QLabel>("Picture3")->isVisibleTo(form.get()));
+        QVERIFY(find<QPushButton>("Command2")->isVisibleTo(form.get()));
+        QVERIFY(find<QAction>("mnuGameLeft")->isEnabled());
+        QVERIFY(find<QAction>("mnuGameRight")->isEnabled());
+        QVERIFY(!runs(Side::Left) && !runs(Side::Right));
     }
 
 private slots:
@@ -84,26 +92,10 @@ private slots:
         Dialog* dialog = form->existingSettingsDialog();
         QVERIFY2(dialog, "start-up reads the fields, which creates the dialog");
         QVERIFY(!dialog->isVisible());
-        QCOMPARE(dialog->leftHoursText(), QStringLiteral("0"));
-        QCOMPARE(dialog->leftMinutesText(), QStringLiteral("05"));
-        QCOMPARE(dialog->rightHoursText(), QStringLiteral("0"));
-        QCOMPARE(dialog->rightMinutesText(), QStringLiteral("05"));
-        QCOMPARE(shown(Side::Left), QStringLiteral("0:5:00"));
-        QCOMPARE(shown(Side::Right), QStringLiteral("0:5:00"));
-        QCOMPARE(label("MovesLeft")->text(), QStringLiteral("0"));
-        QCOMPARE(label("MovesRight")->text(), QStringLiteral("0"));
-        const clockcore::ClockState& s = form->clockState();
-        QCOMPARE(s.leftSeconds, 300);
-        QCOMPARE(s.rightSeconds, 300);
-        QCOMPARE(s.warnSeconds, 60);
-        QCOMPARE(s.bannerPeriod, 10);
-        QCOMPARE(s.gameStarted[0], clockcore::False);
-        QVERIFY(find<QLabel>("Picture1")->isVisible());
-        QVERIFY(!find<QLabel>("Picture2")->isVisible());
-        QVERIFY(!find<QLabel>("Picture3")->isVisible());
-        QVERIFY(find<QAction>("mnuGameLeft")->isEnabled());
-        QVERIFY(find<QAction>("mnuGameRight")->isEnabled());
-        QVERIFY(!runs(Side::Left) && !runs(Side::Right));
+        QCOMPARE(testsupport::fieldsOf(dialog), (QStringList{"0", "05", "0", "05"}));
+        verifyReadyWithDefaults();
+        QCOMPARE(form->clockState().warnSeconds, 60);
+        QCOMPARE(form->clockState().bannerPeriod, 10);
         QCOMPARE(QApplication::focusWidget(), find<QPushButton>("CommSet"));
     }
 
@@ -162,10 +154,7 @@ private slots:
         QCOMPARE(form->clockState().rightSeconds, rightSeconds);
         QCOMPARE(form->clockState().warnSeconds, warnSeconds);
         // The routines never write the fields back.
-        Dialog* dialog = form->existingSettingsDialog();
-        QCOMPARE((QStringList{dialog->leftHoursText(), dialog->leftMinutesText(),
-                              dialog->rightHoursText(), dialog->rightMinutesText()}),
-                 fields);
+        QCOMPARE(testsupport::fieldsOf(form->existingSettingsDialog()), fields);
     }
 
     // A clock set below zero never counts away from it, and shows no minus sign.
@@ -174,9 +163,7 @@ private slots:
         setFields("-1", "-59", "0", "-5");
         form->Form_Load();
         form->Command2_Click(); // the right clock runs
-        for (int i = 0; i < 5; ++i) {
-            QVERIFY(tick(Side::Right));
-        }
+        perform("tick R 5");
         QCOMPARE(form->clockState().rightSeconds, 295);
         QVERIFY(!shown(Side::Right).contains('-'));
         QVERIFY(!shown(Side::Left).contains('-'));
@@ -204,25 +191,12 @@ private slots:
 
         run(routine);
 
-        const clockcore::ClockState& s = form->clockState();
-        QCOMPARE(s.bannerPeriod, bannerPeriod);
-        QCOMPARE(s.bannerTicks, 0);
-        QCOMPARE(s.leftMoves, 0);
-        QCOMPARE(s.rightMoves, 0);
-        QCOMPARE(s.gameStarted[0], clockcore::False);
-        QCOMPARE(s.gameStarted[1], clockcore::False);
-        QCOMPARE(label("MovesLeft")->text(), QStringLiteral("0"));
-        QCOMPARE(label("MovesRight")->text(), QStringLiteral("0"));
-        QCOMPARE(shown(Side::Left), QStringLiteral("0:5:00"));
+        verifyReadyWithDefaults();
+        QCOMPARE(form->clockState().bannerPeriod, bannerPeriod);
+        QCOMPARE(form->clockState().bannerTicks, 0);
         QCOMPARE(find<QPushButton>("Command1")->isVisibleTo(form.get()), bothButtonsShown);
-        QVERIFY(find<QPushButton>("Command2")->isVisibleTo(form.get()));
         QCOMPARE(label("Label3")->text(), leftMark);
         QCOMPARE(label("Label3")->autoFillBackground(), !leftMark.isEmpty());
-        QVERIFY(find<QLabel>("Picture1")->isVisibleTo(form.get()));
-        QVERIFY(!find<QLabel>("Picture2")->isVisibleTo(form.get()));
-        QVERIFY(find<QAction>("mnuGameLeft")->isEnabled());
-        QVERIFY(find<QAction>("mnuGameRight")->isEnabled());
-        QVERIFY(!runs(Side::Left) && !runs(Side::Right));
         // The warning colours are gone either way; the hours keep their own colour.
         for (const char* name : {"lblMinLeft", "lblSecLeft"}) {
             QCOMPARE(label(name)->palette().color(QPalette::WindowText), QColor(0, 0, 255));
@@ -254,13 +228,8 @@ private slots:
             form->CommPause_Click();
         }
         QTest::keyClick(form.get(), Qt::Key_R, Qt::ControlModifier);
-        QVERIFY(!runs(Side::Left) && !runs(Side::Right));
-        QCOMPARE(form->clockState().leftSeconds, 300);
-        QCOMPARE(form->clockState().rightSeconds, 300);
-        QCOMPARE(form->clockState().leftMoves, 0);
-        QCOMPARE(form->clockState().rightMoves, 0);
+        verifyReadyWithDefaults();
         QVERIFY(find<QPushButton>("Command1")->isVisibleTo(form.get()));
-        QVERIFY(find<QPushButton>("Command2")->isVisibleTo(form.get()));
     }
 };
 

@@ -21,12 +21,6 @@ from xhelper import Image
 NEIGHBOURS = ((0, 0), (-1, 0), (1, 0), (0, -1), (0, 1))
 
 
-def check_sizes(one, two):
-    if (two.width, two.height) != (2 * one.width, 2 * one.height):
-        raise SystemExit(f"the 2x shot is {two.width}x{two.height}, "
-                         f"not twice {one.width}x{one.height}")
-
-
 def reduced(two):
     """The 2x shot at scale 1: rows of per-channel sums of each 2x2 block (0 to 4 * 255)."""
     rows = []
@@ -56,9 +50,7 @@ def mean_difference(one, small, x, y, w, h, dx, dy):
     return total / (4 * 3 * w * h)
 
 
-def places(one_path, two_path, rects):
-    one, two = Image(one_path), Image(two_path)
-    check_sizes(one, two)
+def places(one, two, rects):
     small = reduced(two)
     for entry in rects:
         name, numbers = entry.split("=")
@@ -69,9 +61,7 @@ def places(one_path, two_path, rects):
         print(f"{name} {scores[(0, 0)]:.2f} {best[0]} {best[1]} {scores[best]:.2f}")
 
 
-def sharp(one_path, two_path, x, y, w, h):
-    one, two = Image(one_path), Image(two_path)
-    check_sizes(one, two)
+def sharp(one, two, x, y, w, h):
     exact = 0
     for row in range(y, y + h):
         a = one.row(x, row, w)
@@ -87,12 +77,16 @@ def sharp(one_path, two_path, x, y, w, h):
 
 def main():
     command, args = sys.argv[1], sys.argv[2:]
-    if command == "places":
-        places(args[0], args[1], args[2:])
-    elif command == "sharp":
-        sharp(args[0], args[1], *(int(n) for n in args[2:6]))
-    else:
+    if command not in ("places", "sharp"):
         raise SystemExit(__doc__)
+    one, two = Image(args[0]), Image(args[1])
+    if (two.width, two.height) != (2 * one.width, 2 * one.height):
+        raise SystemExit(f"the 2x shot is {two.width}x{two.height}, "
+                         f"not twice {one.width}x{one.height}")
+    if command == "places":
+        places(one, two, args[2:])
+    else:
+        sharp(one, two, *(int(n) for n in args[2:6]))
 
 
 if __name__ == "__main__":

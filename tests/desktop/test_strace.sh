@@ -16,18 +16,19 @@ TRACE="$WORK_DIR/strace.log"
 start_xvfb
 # LeakSanitizer (in the sanitizer build) stops a process that runs under ptrace, as strace does;
 # the other sanitizers still run. Leaks are the other tests' business.
-ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" \
-    QT_QPA_PLATFORM=xcb strace -f -qq -e trace=%file,%network -o "$TRACE" \
-    "$BINARY" >"$WORK_DIR/app.stdout" 2>"$WORK_DIR/app.stderr" &
-APP_PID=$!
-started "$APP_PID"
-log "# started $BINARY under strace as process $APP_PID"
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
+printf '#!/bin/sh\nexec strace -f -qq -e trace=%%file,%%network -o %q %q\n' "$TRACE" "$BINARY" \
+    >"$WORK_DIR/traced"
+chmod +x "$WORK_DIR/traced"
+open_main_window "$WORK_DIR/traced"
+pass "the main window is up, the program traced by strace"
 
-window=$(find_window "$MAIN_TITLE" 30)
-[ -n "$window" ] || die "no window titled \" Corvatine\" appeared"
-wait_painted "$window" || die "the main window was never painted"
-focus_window "$window"
-pass "the main window is up"
+# focus_found TITLE WHY: gives the window with that title (FOUND) the keyboard, or dies saying why.
+focus_found() {
+    FOUND=$(find_window "$1" 10)
+    [ -n "$FOUND" ] || die "$2"
+    focus_window "$FOUND"
+}
 
 read -r x y w h <<<"$RECT_COMMAND1"
 click $((x + w / 2)) $((y + h / 2))
@@ -44,32 +45,24 @@ poll 5 button_shown "$RECT_COMMAND2" after-pause && pass "Ctrl+P paused the game
 
 key alt+s
 poll 5 main_window_hidden && pass "Alt+S hid the main window" || die "Alt+S did not hide the main window"
-dialog=$(find_window "$DIALOG_TITLE" 10)
-[ -n "$dialog" ] || die "no settings dialog appeared on Alt+S"
-focus_window "$dialog"
+focus_found "$DIALOG_TITLE" "no settings dialog appeared on Alt+S"
 key Escape
 poll 5 window_gone "$DIALOG_TITLE" && pass "Esc closed the settings dialog" ||
     die "the settings dialog is still shown after Esc"
-window=$(find_window "$MAIN_TITLE" 10)
-[ -n "$window" ] || die "the main window did not come back after Esc"
-focus_window "$window"
+focus_found "$MAIN_TITLE" "the main window did not come back after Esc"
 
 # The low-time warning, the one place where the program reaches for a platform service (the
 # sound): one minute on the left clock warns from its first tick on.
 key alt+s
-dialog=$(find_window "$DIALOG_TITLE" 10)
-[ -n "$dialog" ] || die "no settings dialog appeared on the second Alt+S"
-focus_window "$dialog"
+focus_found "$DIALOG_TITLE" "no settings dialog appeared on the second Alt+S"
 key ctrl+a
 xdotool type --delay 50 0
 key Tab ctrl+a
 xdotool type --delay 50 1
 key Tab Return
 poll 5 window_gone "$DIALOG_TITLE" || die "the settings dialog is still shown after Enter"
-window=$(find_window "$MAIN_TITLE" 10)
-[ -n "$window" ] || die "the main window did not come back after Enter"
-focus_window "$window"
-wait_painted "$window" || die "the main window was not painted after the new settings"
+focus_found "$MAIN_TITLE" "the main window did not come back after Enter"
+wait_painted "$FOUND" || die "the main window was not painted after the new settings"
 # The pointer still rests on Command1 from the first push; a click there waits for a motion
 # that never comes unless the pointer leaves first.
 xdotool mousemove "$CLIENT_X" "$CLIENT_Y"

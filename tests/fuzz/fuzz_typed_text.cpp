@@ -11,6 +11,7 @@
 #include <QLocale>
 #include <QString>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstddef>
@@ -67,11 +68,6 @@ void describe(const char* what, const QString& text)
     std::abort();
 }
 
-bool isAsciiDigit(QChar c)
-{
-    return c >= u'0' && c <= u'9';
-}
-
 // The value of a text that is nothing but an optional ASCII sign and ASCII digits, worked out
 // without QLocale: every locale must read such a text the same way. Magnitudes beyond 16 bits
 // come back as one past the limit, which is all the checks need.
@@ -88,22 +84,12 @@ std::optional<int> plainIntegerValue(const QString& trimmed)
     }
     long magnitude = 0;
     for (; pos < trimmed.size(); ++pos) {
-        if (!isAsciiDigit(trimmed[pos])) {
+        if (trimmed[pos] < u'0' || trimmed[pos] > u'9') {
             return std::nullopt;
         }
         magnitude = std::min<long>(magnitude * 10 + (trimmed[pos].unicode() - u'0'), largest + 2L);
     }
     return static_cast<int>(negative ? -magnitude : magnitude);
-}
-
-bool containsDigit(const QString& text)
-{
-    for (const QChar c : text) {
-        if (c.isDigit()) {
-            return true;
-        }
-    }
-    return false;
 }
 
 // One text in one locale: the number rule and the dialog's range decisions on its result.
@@ -126,7 +112,7 @@ std::optional<qint16> checkText(const QString& text, const QLocale& locale)
         if (rounded != *value || std::fabs(read - *value) > 0.5) {
             broken("the value is the number rounded, a half to the even neighbour", locale, text);
         }
-        if (!containsDigit(text)) {
+        if (std::none_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); })) {
             broken("no value for a text without a single digit", locale, text);
         }
     } else if (inRange) {
@@ -159,15 +145,13 @@ void checkSide(const QString& hoursText, const QString& minutesText, const QLoca
     const std::optional<qint16> hours = checkText(hoursText, locale);
     const std::optional<qint16> minutes = checkText(minutesText, locale);
     const int seconds = clockcore::sideSeconds(hours, minutes);
-    if (seconds < 0) {
-        broken("a side's seconds are never negative", locale, hoursText, minutesText);
-    }
-    if (seconds == 0) {
-        broken("a side never starts with no time (no time at all plays 5 minutes)", locale,
-               hoursText, minutesText);
-    }
-    if (seconds > largest) {
-        broken("a side's seconds never exceed 32767", locale, hoursText, minutesText);
+    for (const auto& [breaks, promise] :
+         {std::pair{seconds < 0, "a side's seconds are never negative"},
+          {seconds == 0, "a side never starts with no time (no time at all plays 5 minutes)"},
+          {seconds > largest, "a side's seconds never exceed 32767"}}) {
+        if (breaks) {
+            broken(promise, locale, hoursText, minutesText);
+        }
     }
     // Texts that pass the dialog's checks give exactly their time, clamped to what the clock
     // holds; 0 h 0 min is the one exception.

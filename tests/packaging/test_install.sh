@@ -25,6 +25,11 @@ expected_files() {
     done
 }
 
+# same_files LIST OK FAILED: the sorted file list LIST against the expected one, the difference shown.
+same_files() {
+    diff -u "$WORK_DIR/expected.txt" "$1" >"$1.diff" && pass "$2" || { fail "$3"; cat "$1.diff"; }
+}
+
 # png_size FILE: "WIDTH HEIGHT" from the PNG header.
 png_size() {
     "$PYTHON" -c 'import struct, sys
@@ -40,12 +45,9 @@ cmake --install "$BUILD" --prefix "$prefix" >"$WORK_DIR/install.log" 2>&1 ||
     { cat "$WORK_DIR/install.log"; die "cmake --install failed"; }
 (cd "$prefix" && find . -type f | sed 's|^\./||' | sort) >"$WORK_DIR/installed.txt"
 expected_files | sort >"$WORK_DIR/expected.txt"
-if diff -u "$WORK_DIR/expected.txt" "$WORK_DIR/installed.txt" >"$WORK_DIR/install.diff"; then
-    pass "cmake --install puts exactly the program, desktop entry, metainfo, ${#ICON_SIZES[@]} icons and docs in place"
-else
-    fail "the installed files differ from the expected ones:"
-    cat "$WORK_DIR/install.diff"
-fi
+same_files "$WORK_DIR/installed.txt" \
+    "cmake --install puts exactly the program, desktop entry, metainfo, ${#ICON_SIZES[@]} icons and docs in place" \
+    "the installed files differ from the expected ones:"
 [ -x "$prefix/bin/ostrevane" ] && pass "bin/ostrevane is executable" || fail "bin/ostrevane is not executable"
 
 for size in "${ICON_SIZES[@]}"; do
@@ -104,12 +106,8 @@ field() { dpkg-deb -f "$deb" "$1"; }
 
 # The files inside, under the /usr prefix, are those of the installation.
 dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sed 's|^\./usr/||' | sort >"$WORK_DIR/packaged.txt"
-if diff -u "$WORK_DIR/expected.txt" "$WORK_DIR/packaged.txt" >"$WORK_DIR/package.diff"; then
-    pass "the package holds the same files under /usr"
-else
-    fail "the package's files differ from the expected ones:"
-    cat "$WORK_DIR/package.diff"
-fi
+same_files "$WORK_DIR/packaged.txt" "the package holds the same files under /usr" \
+    "the package's files differ from the expected ones:"
 
 # lintian's errors and warnings fail; what it only remarks on (I:, and P: when pedantic) is shown.
 status=0

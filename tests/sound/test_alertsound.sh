@@ -38,9 +38,6 @@ read -r expected spacing quiet < <(sed -n \
 mapfile -t bursts < <("$PYTHON" "$TESTS_DIR/sound/count_bursts.py" "$WORK_DIR/recording.raw" \
     "$SOUND_RATE" 2>"$WORK_DIR/bursts.log")
 sed 's/^/# /' "$WORK_DIR/bursts.log"
-for burst in "${bursts[@]}"; do
-    log "#   burst at ${burst%% *} ms: $(cut -d' ' -f2 <<<"$burst") ms long, peak $(cut -d' ' -f3 <<<"$burst")"
-done
 if [ "${#bursts[@]}" -eq "$expected" ]; then
     pass "$expected bursts of sound for $expected warning ticks (after $quiet quiet ticks)"
 else
@@ -49,8 +46,8 @@ fi
 
 previous=""
 for burst in "${bursts[@]}"; do
-    start=${burst%% *}
-    length=$(cut -d' ' -f2 <<<"$burst")
+    read -r start length peak <<<"$burst"
+    log "#   burst at $start ms: $length ms long, peak $peak"
     [ "$length" -lt "$spacing" ] || fail "a burst of $length ms: the bells run into each other"
     if [ -n "$previous" ]; then
         gap=$((start - previous))
