@@ -10,6 +10,12 @@
 
 #if defined(OSTREVANE_HAVE_XCB)
 #include "x11.h"
+
+#include <QTimer>
+#include <qpa/qwindowsysteminterface.h>
+
+#include <algorithm>
+#include <vector>
 #endif
 #if defined(OSTREVANE_HAVE_WAYLAND)
 #include "wayland.h"
@@ -53,7 +59,7 @@ void bringForward(QWindow& modal)
 // the name of the very click, key or close request: the desktop hands over the keyboard only to a
 // request that is not older than the user's last act elsewhere, and Qt would name an older one (it
 // has not read this event yet, and reads no time from a close request at all).
-class X11BlockedInput
+class X11BlockedInput : public QObject
 {
 public:
     X11BlockedInput()
@@ -62,7 +68,8 @@ public:
           m_manager(intern("_NET_SUPPORTING_WM_CHECK"))
     {}
 
-    void hear(const xcb_generic_event_t& event)
+    // True drops the event: a close request, which comes back once the keys before it are in.
+    bool hear(const xcb_generic_event_t& event)
     {
         xcb_window_t target = XCB_NONE;
         xcb_timestamp_t time = XCB_CURRENT_TIME;
@@ -83,25 +90,96 @@ public:
             const auto& client = reinterpret_cast<const xcb_client_message_event_t&>(event);
             if (client.format == 32 && client.type == atom(m_protocols) &&
                 client.data.data32[0] == atom(m_delete)) {
+                if (client.data.data32[markField] != heldBefore) {
+                    hold(client);
+                    return true;
+                }
                 target = client.window;
                 time = client.data.data32[1];
             }
             break;
         }
         default:
-            return;
+            return false;
         }
         for (QWindow* window : QGuiApplication::topLevelWindows()) {
             if (target != XCB_NONE && window->handle() != nullptr && window->winId() == target) {
                 if (QWindow* modal = blockerOf(window)) {
                     bringForward(*modal, target, time);
                 }
-                return;
+                break;
+            }
+        }
+        return false;
+    }
+
+    // A key press as Qt hands it on: its window is first asked whether it is a shortcut (which Qt's
+    // accessibility bridge never holds back), then the press reaches the window (at once, or once
+    // the bridge lets go of it), or a shortcut takes it.
+    void keyEvent(const QObject& watched, const QEvent& event)
+    {
+        const bool atWindow = watched.isWindowType();
+        if (atWindow && event.type() == QEvent::ShortcutOverride && event.spontaneous()) {
+            ++m_pressesOnTheirWay;
+        } else if ((atWindow && event.type() == QEvent::KeyPress) ||
+                   event.type() == QEvent::Shortcut) {
+            m_pressesOnTheirWay = std::max(0, m_pressesOnTheirWay - 1);
+            for (Held& request : m_held) {
+                request.presses = std::max(0, request.presses - 1);
+            }
+            if (!m_held.empty()) {
+                // Each request goes once the press that it waited for has been handled.
+                QTimer::singleShot(0, this, [this] { sendBack(false); });
             }
         }
     }
 
 private:
+    // While a client listens to the accessibility bus (a screen reader does), Qt's bridge to it
+    // holds back every key press until the bus has said whether the client takes it, up to 100 ms;
+    // a close request is not held back. One that came right after the Return that answers a
+    // refusal overtook it, found the dialog still blocked, and was dropped; the Return then
+    // answered the message and the dialog stayed. So a close request waits for the key presses
+    // that were on their way when it came, and then goes back to its window through the server.
+    struct Held
+    {
+        xcb_client_message_event_t request;
+        int presses;
+    };
+    static constexpr std::size_t markField = 4; // one that close requests leave empty
+    static constexpr std::uint32_t heldBefore = 0x4f535452;
+    static constexpr int bridgeHoldsAtMostMilliseconds = 150;
+
+    void hold(const xcb_client_message_event_t& request)
+    {
+        QTimer::singleShot(0, this, [this, request] {
+            // The keys read before the request reach the windows, or the bridge, now.
+            QWindowSystemInterface::flushWindowSystemEvents();
+            m_held.push_back({request, m_pressesOnTheirWay});
+            sendBack(false);
+            QTimer::singleShot(bridgeHoldsAtMostMilliseconds, this, [this] {
+                // A press that the listening client took never comes.
+                m_pressesOnTheirWay = 0;
+                sendBack(true);
+            });
+        });
+    }
+
+    void sendBack(bool all)
+    {
+        xcb_connection_t* connection = x11::connection();
+        std::erase_if(m_held, [&](Held& waiting) {
+            if (!all && waiting.presses > 0) {
+                return false;
+            }
+            waiting.request.data.data32[markField] = heldBefore;
+            xcb_send_event(connection, 0, waiting.request.window, XCB_EVENT_MASK_NO_EVENT,
+                           reinterpret_cast<const char*>(&waiting.request));
+            return true;
+        });
+        xcb_flush(connection);
+    }
+
     // A window manager is asked to activate the message (as its owner's request); without one the
     // program gives it the keyboard itself.
     void bringForward(QWindow& modal, xcb_window_t blocked, xcb_timestamp_t time)
@@ -154,6 +232,8 @@ private:
     x11::Answer<xcb_intern_atom_reply_t> m_delete;
     x11::Answer<xcb_intern_atom_reply_t> m_activeWindow;
     x11::Answer<xcb_intern_atom_reply_t> m_manager;
+    int m_pressesOnTheirWay = 0;
+    std::vector<Held> m_held;
 };
 #endif
 
@@ -200,8 +280,7 @@ public:
             m_x11 = std::make_unique<X11BlockedInput>();
             x11::listen(x11::Listener::BlockedWindows,
                         [input = m_x11.get()](const xcb_generic_event_t& event) {
-                            input->hear(event);
-                            return false;
+                            return input->hear(event);
                         });
         }
 #endif
@@ -215,6 +294,11 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
+#if defined(OSTREVANE_HAVE_XCB)
+        if (m_x11 != nullptr) {
+            m_x11->keyEvent(*watched, *event);
+        }
+#endif
         if (event->type() != QEvent::Close || !event->spontaneous() || !watched->isWindowType()) {
             return false;
         }

@@ -35,11 +35,16 @@ template <typename Reply> class Answer
 {
 public:
     Answer() = default;
-    explicit Answer(unsigned int sequence) : m_sequence(sequence), m_pending(true) {}
+    // The connection is Qt's, which outlives the application object: an answer that is still
+    // pending as the program ends is discarded on it then.
+    explicit Answer(unsigned int sequence)
+        : m_connection(connection()), m_sequence(sequence), m_pending(true)
+    {}
     Answer(Answer&& other) noexcept { *this = std::move(other); }
     Answer& operator=(Answer&& other) noexcept
     {
         discard();
+        m_connection = other.m_connection;
         m_sequence = other.m_sequence;
         m_pending = std::exchange(other.m_pending, false);
         m_reply = std::move(other.m_reply);
@@ -56,7 +61,7 @@ public:
         if (m_pending) {
             m_pending = false;
             m_reply.reset(
-                static_cast<Reply*>(xcb_wait_for_reply(connection(), m_sequence, nullptr)));
+                static_cast<Reply*>(xcb_wait_for_reply(m_connection, m_sequence, nullptr)));
         }
         return m_reply.get();
     }
@@ -65,7 +70,7 @@ public:
     Owned<Reply> arrived()
     {
         void* reply = nullptr;
-        if (!m_pending || xcb_poll_for_reply(connection(), m_sequence, &reply, nullptr) == 0) {
+        if (!m_pending || xcb_poll_for_reply(m_connection, m_sequence, &reply, nullptr) == 0) {
             return nullptr;
         }
         m_pending = false;
@@ -76,10 +81,11 @@ private:
     void discard()
     {
         if (std::exchange(m_pending, false)) {
-            xcb_discard_reply(connection(), m_sequence);
+            xcb_discard_reply(m_connection, m_sequence);
         }
     }
 
+    xcb_connection_t* m_connection = nullptr;
     unsigned int m_sequence = 0;
     bool m_pending = false;
     Owned<Reply> m_reply;
