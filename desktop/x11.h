@@ -103,7 +103,7 @@ inline bool madeAfter(const xcb_generic_event_t& event, unsigned int request)
 enum class Listener
 {
     HeldKeys,       // first: a key's repeat that it drops reaches nobody else
-    BlockedWindows, // never drops an event
+    BlockedWindows, // then: a close request that it drops comes back later, sent anew
 };
 
 // Hands each event from the server to `hear` before Qt reads it; `hear` returns true to drop
