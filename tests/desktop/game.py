@@ -793,7 +793,9 @@ def play(p):
                   f"({minutes} minutes): the clock is back ({p.label('Left clock: ')})")
             give_focus(MAIN)
 
-    if DESKTOP == "bare" and not speech:
+    # (Not under the sanitizers: Qt's bridge never frees a key that it held back for a window that
+    # is gone by the time the bus answers, as the message is here, and the leak check would fail.)
+    if DESKTOP == "bare" and not speech and not os.environ.get("ASAN_OPTIONS"):
         # With a client listening on the accessibility bus, as a screen reader does, Qt holds each
         # key back until the bus has answered. The refusal's Return and the dialog's close request
         # sent together must still close the dialog, the message answered first; time and again.
