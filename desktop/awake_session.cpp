@@ -126,17 +126,28 @@ private:
         m_calling = true;
         auto* pending = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
         connect(pending, &QDBusPendingCallWatcher::finished, this,
-                [this](QDBusPendingCallWatcher* answered) {
+                [this, owner](QDBusPendingCallWatcher* answered) {
                     answered->deleteLater();
                     m_calling = false;
                     const QDBusPendingReply<quint32> reply = *answered;
                     if (!reply.isError()) {
-                        m_grant = Grant{reply.reply().service(), reply.value()};
+                        m_grant = Grant{granterOf(reply.reply(), owner), reply.value()};
                     }
                     // A cookie that comes after the hold was let go, or from a process that no
                     // longer owns the name, goes straight back.
                     settle();
                 });
+    }
+
+    // The reply's sender, which Qt 6.4 tells and Qt 6.8 leaves out. Then it is the owner that was
+    // asked, or, where the well-known name was asked, the name's owner as the bus has told it by
+    // now: the bus says who took the name before it hands the new owner any call.
+    QString granterOf(const QDBusMessage& reply, const QString& asked) const
+    {
+        if (!reply.service().isEmpty()) {
+            return reply.service();
+        }
+        return !asked.isEmpty() ? asked : m_owner.value_or(QString());
     }
 
     // To the granter alone, which may have left the bus meanwhile: a process that is not there
