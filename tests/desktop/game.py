@@ -50,6 +50,12 @@ def check(condition, message):
     global failures
     print(("ok - " if condition else "FAIL - ") + message, flush=True)
     failures += 0 if condition else 1
+    if not condition and X11:
+        # Whose window has the keyboard tells the program's fault from the window manager's.
+        focus = subprocess.run(["xdotool", "getwindowfocus", "getwindowname"],
+                               capture_output=True, text=True)
+        said = (focus.stdout or focus.stderr).strip().splitlines() or [""]
+        print(f"# the X focus is on {said[0]!r}", flush=True)
     return condition
 
 
